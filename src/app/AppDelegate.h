@@ -1,0 +1,103 @@
+#pragma once
+// The application delegate: owns everything else, builds it at launch in a fixed
+// order, and finishes a quit only once the session and any meeting are safe.
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "account/Updater.h"
+#include "ask/Capture.h"
+#include "ask/Hotkey.h"
+#include "control/Control.h"
+#include "control/StatusMenu.h"
+#include "display/Overlay.h"
+#include "island/NotchGlass.h"
+#include "onboarding/Onboarding.h"
+#include "platform/Platform.h"
+
+namespace nimbo {
+
+class AppDelegate : public platform::ApplicationDelegate, public std::enable_shared_from_this<AppDelegate> {
+public:
+    struct Panel {
+        double width = 0;
+        double height = 0;
+        std::string mode;
+    };
+
+    // Resolves the origin, so a rejected candidate is already in the log.
+    explicit AppDelegate(platform::Platform& platform);
+
+    std::vector<std::shared_ptr<Overlay>> overlays;
+    Hotkey hotkey;
+    std::optional<Capture::Shot> lastShot;
+    int captureCount = 0;
+    MaybeJson frameWatch;
+    platform::WorkHandle cursorTimer;
+    std::vector<std::weak_ptr<Overlay>> cursorWanters;
+    std::shared_ptr<Overlay> caption;
+    platform::WorkHandle hoverTimer;
+    std::optional<Panel> panel;
+    std::optional<NotchGlass::Shape> shape;
+    bool hoverInside = false;
+    bool leavingDoor = false;
+    bool captionHeld = false;
+    NotchGlass glass;
+    bool glassOn = false;
+    std::vector<std::weak_ptr<Overlay>> steerOwners;
+    std::weak_ptr<Overlay> pressTarget;
+    std::weak_ptr<Overlay> offerOwner;
+    std::optional<double> confirmedAt;
+    std::optional<double> stagedAt;
+    platform::WorkHandle pendingTap;
+    platform::WorkHandle keyMonitor;
+    bool quitPending = false;
+    std::shared_ptr<StatusMenu> statusMenu;
+    std::shared_ptr<Control> control;
+    Updater updater;
+    MaybeJson pendingBoard;
+    bool pendingTypeAsk = false;
+    std::vector<std::string> builtFor;
+    std::weak_ptr<Overlay> captionFrom;
+    std::string origin;
+    Onboarding onboarding;
+    Point lastCursor{-1, -1};
+
+    void applicationDidFinishLaunching() override;
+    platform::TerminateReply applicationShouldTerminate() override;
+    void applicationWillTerminate() override;
+    bool applicationShouldHandleReopen(bool hasVisibleWindows) override;
+
+    void report();
+    void guide(std::function<void()> then);
+    void startPrompter(const MaybeJson& payload);
+    // One event to every overlay page, the caption page and, for a few
+    // channels, the control center.
+    void broadcast(const std::string& channel, const MaybeJson& payload);
+
+    // Handlers of the observed notifications and of the local key monitor.
+    void frontApplicationChanged(const std::optional<platform::RunningApp>& app);
+    void displaysChanged();
+    bool localKeyEvent(const platform::KeyEvent& event);
+
+    // The overlay of a display (absent display: the one under the pointer).
+    std::shared_ptr<Overlay> overlayOn(std::optional<int> display);
+    void build();
+    void buildCaption();
+    void arm();
+    void watchNotchHover();
+    void openControl();
+
+private:
+    template <typename F>
+    auto weakly(F f);
+    void firstCompletion();
+    void finishQuit();
+
+    platform::Platform& platform_;
+    std::vector<platform::WorkHandle> observers_;
+};
+
+}  // namespace nimbo

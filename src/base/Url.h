@@ -1,0 +1,37 @@
+#pragma once
+// One URL parser for the whole shell, so every address is judged the same way.
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace nimbo {
+
+class Url {
+public:
+    // Absent when `text` is not an absolute URL with a scheme.
+    static std::optional<Url> parse(const std::string& text);
+
+    const std::string& text() const { return text_; }
+    std::string scheme() const;  // lower-cased
+    std::string host() const;
+    std::optional<int> port() const;
+    std::string path() const;
+    std::string user() const;
+    std::string password() const;
+    std::optional<std::string> fragment() const;
+    // Query items in order, percent-decoded; an item without "=" has an empty value.
+    std::vector<std::pair<std::string, std::string>> queryItems() const;
+    bool isFile() const { return scheme() == "file"; }
+
+    // Percent-encodes `value` for use as a query item's name or value.
+    static std::string escapeQueryValue(const std::string& value);
+
+private:
+    explicit Url(std::string text) : text_(std::move(text)) {}
+    std::string part(int which) const;
+    std::string text_;
+};
+
+}  // namespace nimbo

@@ -1,0 +1,32 @@
+#pragma once
+// One page window on one display (or the caption's explicit frame).
+#include <memory>
+#include <string>
+
+#include "platform/Json.h"
+#include "platform/Platform.h"
+
+namespace nimbo {
+
+class Overlay {
+public:
+    Overlay(platform::Platform& platform, std::shared_ptr<platform::PageWindow> window);
+
+    platform::PageWindow& window() { return *window_; }
+    platform::WebView& web() { return window_->web(); }
+    bool owns(const platform::PageWindow* window) const { return window == window_.get(); }
+
+    void emit(const std::string& channel, const MaybeJson& payload);
+    // Takes the mouse (solid) or gives it and the keyboard back.
+    void setInteractive(bool solid);
+    void handBackKeyboard();
+    // Re-places a drifted window; true when it had drifted.
+    bool keepPlaced(const std::string& reason);
+    void tearDown();
+
+private:
+    platform::Platform& platform_;
+    std::shared_ptr<platform::PageWindow> window_;
+};
+
+}  // namespace nimbo

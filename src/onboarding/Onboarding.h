@@ -1,0 +1,25 @@
+#pragma once
+// The permission walk-through.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/Json.h"
+
+namespace nimbo {
+
+class Onboarding {
+public:
+    enum class Need { accessibility, keys, screen, microphone };
+
+    // Asked while waiting for the key permission: true once keys arrive.
+    std::function<bool()> keysReady;
+    // Shows a guide dictionary on a display (by number; absent for the pointer's display).
+    std::function<void(const Json& guide, std::optional<int> screen)> onGuide;
+    std::function<void()> onDone;
+
+    // Starts the walk if anything is missing; false when nothing had to be shown.
+    bool start(std::optional<Need> prefer, bool again);
+};
+
+}  // namespace nimbo

@@ -1,0 +1,16 @@
+#pragma once
+// Time as the shell sees it. Every delay, timer and timestamp goes through
+// here so that the simulated desktop can run the shell on a virtual clock.
+
+namespace nimbo::platform {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Monotonic seconds; only differences mean anything.
+    virtual double now() const = 0;
+    // Seconds since 1970-01-01T00:00:00Z.
+    virtual double wallNow() const = 0;
+};
+
+}  // namespace nimbo::platform

@@ -1,0 +1,63 @@
+#pragma once
+// A web view showing one page of the server, and the traffic between page and shell.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "platform/Json.h"
+
+namespace nimbo::platform {
+
+// A script injected at document start, before the page's own code runs.
+struct UserScript {
+    std::string source;
+    bool mainFrameOnly = true;
+};
+
+// A body a page posted to a named message handler. `body` is absent when the
+// posted value has no JSON form (a function, undefined, a cyclic object).
+struct ScriptMessage {
+    MaybeJson body;
+    bool fromMainFrame = false;
+};
+
+// Navigation errors use the URL-loading vocabulary: domain "NSURLErrorDomain",
+// code -999 for a cancelled load, -1001 for a time-out, -1004 when the server
+// can't be reached; other engines' errors keep their own domain and code.
+struct NavigationError {
+    std::string domain;
+    long code = 0;
+    std::string description;
+};
+
+struct ScriptResult {
+    MaybeJson value;                   // what the script returned, when it has a JSON form
+    std::optional<std::string> error;  // set when the script threw or could not run
+};
+
+class WebView {
+public:
+    struct Events {
+        // The main frame's HTTP response arrived; answering false cancels the load.
+        std::function<bool(int status)> decideResponse;
+        std::function<void()> finished;
+        std::function<void(const NavigationError&)> failed;
+        // The page's web content process died.
+        std::function<void()> rendererDied;
+    };
+
+    virtual ~WebView() = default;
+    virtual void addUserScript(const UserScript& script) = 0;
+    virtual void setMessageHandler(const std::string& name,
+                                   std::function<void(const ScriptMessage&)> handler) = 0;
+    virtual void setEvents(Events events) = 0;
+    // Runs `body` as the body of an async function in the page's own world and
+    // main frame; each member of the `arguments` object is a named parameter.
+    // Values are never spliced into the script text.
+    virtual void callAsync(const std::string& body, const Json& arguments,
+                           std::function<void(const ScriptResult&)> done = {}) = 0;
+    virtual void load(const std::string& url, double timeoutSeconds) = 0;
+    virtual std::string url() const = 0;
+};
+
+}  // namespace nimbo::platform

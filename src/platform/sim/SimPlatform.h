@@ -1,0 +1,105 @@
+#pragma once
+// The simulated desktop: every facility of the platform in memory, on a virtual
+// clock. The core sees it only through the same interfaces as the real backend.
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/sim/SimApplication.h"
+#include "platform/sim/SimStdio.h"
+#include "platform/sim/SimTime.h"
+#include "platform/sim/SimWebView.h"
+
+namespace nimbo::sim {
+
+class SimQueues : public platform::Queues {
+public:
+    void async(platform::Priority, std::function<void()> work) override { waiting.push_back(std::move(work)); }
+    // Runs the background work queued so far (and what it queues), in order.
+    void drain();
+    std::deque<std::function<void()>> waiting;
+};
+
+class SimDefaults : public platform::Defaults {
+public:
+    MaybeJson get(const std::string& key) const override;
+    void set(const std::string& key, const Json& value) override { values[key] = value; }
+    void remove(const std::string& key) override { values.erase(key); }
+    std::map<std::string, Json> values;
+};
+
+class SimEnvironment : public platform::Environment {
+public:
+    std::optional<std::string> variable(const std::string& name) const override;
+    std::map<std::string, std::string> variables;
+};
+
+class SimBundle : public platform::Bundle {
+public:
+    MaybeJson info(const std::string& key) const override;
+    std::map<std::string, Json> values;
+};
+
+class SimPermissions : public platform::Permissions {
+public:
+    bool screenCaptureGranted() const override { return screen; }
+    bool accessibilityTrusted() const override { return accessibility; }
+    bool listenEventGranted() const override { return listen; }
+    bool screen = true;
+    bool accessibility = true;
+    bool listen = true;
+};
+
+class SimCookies : public platform::Cookies {
+public:
+    void all(std::function<void(std::vector<platform::Cookie>)> done) override;
+    std::vector<platform::Cookie> jar;
+    // A store that never answers, as a stuck cookie save would.
+    bool answers = true;
+
+private:
+    platform::MainQueue* main_ = nullptr;
+    friend class SimPlatform;
+};
+
+class SimPlatform : public platform::Platform {
+public:
+    SimPlatform();
+    ~SimPlatform() override;
+    SimPlatform(const SimPlatform&) = delete;
+    SimPlatform& operator=(const SimPlatform&) = delete;
+
+    platform::Clock& clock() override { return clockImpl; }
+    platform::MainQueue& main() override { return mainQueue; }
+    platform::Queues& queues() override { return background; }
+    platform::Defaults& defaults() override { return defaultsStore; }
+    platform::Environment& environment() override { return env; }
+    platform::Bundle& bundle() override { return bundleInfo; }
+    platform::Stdio& stdio() override { return output; }
+    platform::Application& application() override { return app; }
+    platform::Windows& windows() override { return windowList; }
+    platform::Permissions& permissions() override { return grants; }
+    platform::Cookies& cookies() override { return cookieStore; }
+
+    // Moves virtual time forward, running main-queue work at its due times.
+    void advance(double seconds) { mainQueue.advance(seconds); }
+    void runUntilIdle() { mainQueue.runUntilIdle(); }
+    double now() const { return clockImpl.now(); }
+
+    SimClock clockImpl;
+    SimMainQueue mainQueue{clockImpl};
+    SimQueues background;
+    SimDefaults defaultsStore;
+    SimEnvironment env;
+    SimBundle bundleInfo;
+    SimStdio output;
+    SimApplication app{mainQueue};
+    SimWindows windowList;
+    SimPermissions grants;
+    SimCookies cookieStore;
+};
+
+}  // namespace nimbo::sim
