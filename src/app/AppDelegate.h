@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "account/Updater.h"
+#include "bridge/Bridge.h"
 #include "ask/Capture.h"
 #include "ask/Hotkey.h"
 #include "control/Control.h"
@@ -81,6 +82,9 @@ public:
     void frontApplicationChanged(const std::optional<platform::RunningApp>& app);
     void displaysChanged();
     bool localKeyEvent(const platform::KeyEvent& event);
+
+    // A message from an overlay or caption page.
+    void handle(Overlay& overlay, const BridgeMessage& message);
 
     // The overlay of a display (absent display: the one under the pointer).
     std::shared_ptr<Overlay> overlayOn(std::optional<int> display);

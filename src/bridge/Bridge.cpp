@@ -1,5 +1,7 @@
 #include "bridge/Bridge.h"
 
+#include "bridge/BridgeScript.h"
+
 #include <climits>
 #include <cmath>
 
@@ -77,6 +79,13 @@ std::optional<BridgeMessage> receive(const platform::ScriptMessage& message) {
         }
     }
     return out;
+}
+
+void install(platform::WebView& web, std::function<void(const BridgeMessage&)> onMessage) {
+    web.addUserScript({bridgeScriptSource(), true});
+    web.setMessageHandler("nimbo", [onMessage = std::move(onMessage)](const platform::ScriptMessage& message) {
+        if (auto received = receive(message)) onMessage(*received);
+    });
 }
 
 }  // namespace nimbo::Bridge

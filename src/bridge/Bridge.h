@@ -1,6 +1,7 @@
 #pragma once
 // The native side of the page bridge: encoding values for pages, pushing events,
 // answering invokes, and reading what a page posted.
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -32,6 +33,10 @@ void resolve(platform::WebView& web, long long id, const MaybeJson& value);
 // Reads a posted message: absent (and silently dropped) unless it came from the
 // main frame as a dictionary whose "kind" and "channel" are text.
 std::optional<BridgeMessage> receive(const platform::ScriptMessage& message);
+
+// Prepares a web view for a page of the shell: the page script at document
+// start in the main frame, and `onMessage` for every well-formed message.
+void install(platform::WebView& web, std::function<void(const BridgeMessage&)> onMessage);
 
 }  // namespace Bridge
 }  // namespace nimbo

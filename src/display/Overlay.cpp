@@ -7,6 +7,12 @@ namespace nimbo {
 Overlay::Overlay(platform::Platform& platform, std::shared_ptr<platform::PageWindow> window)
     : platform_(platform), window_(std::move(window)) {}
 
+void Overlay::listen(MessageHandler onMessage) {
+    Bridge::install(web(), [weak = weak_from_this(), onMessage = std::move(onMessage)](const BridgeMessage& message) {
+        if (auto self = weak.lock()) onMessage(*self, message);
+    });
+}
+
 void Overlay::emit(const std::string& channel, const MaybeJson& payload) {
     Bridge::emit(web(), channel, payload);
 }

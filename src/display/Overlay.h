@@ -1,5 +1,6 @@
 #pragma once
 // One page window on one display (or the caption's explicit frame).
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -8,9 +9,15 @@
 
 namespace nimbo {
 
-class Overlay {
+struct BridgeMessage;
+
+class Overlay : public std::enable_shared_from_this<Overlay> {
 public:
+    using MessageHandler = std::function<void(Overlay&, const BridgeMessage&)>;
+
     Overlay(platform::Platform& platform, std::shared_ptr<platform::PageWindow> window);
+    // Injects the page script and routes the page's messages to `onMessage`.
+    void listen(MessageHandler onMessage);
 
     platform::PageWindow& window() { return *window_; }
     platform::WebView& web() { return window_->web(); }

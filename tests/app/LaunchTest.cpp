@@ -1,0 +1,179 @@
+#include <gtest/gtest.h>
+
+#include "actions/Actions.h"
+#include "support/ShellFixture.h"
+
+namespace nimbo {
+namespace {
+
+class LaunchTest : public testing::ShellFixture {};
+
+TEST_F(LaunchTest, ReportNamesOriginAndEachGrant) {
+    sim.env.variables["NIMBO_URL"] = "http://127.0.0.1:4321";
+    sim.grants.screen = false;
+    sim.grants.accessibility = false;
+    sim.grants.listen = false;
+    launch();
+    const std::vector<std::string> expected = {
+        "nimbo (shell) ready — 0 overlay(s), serving from http://127.0.0.1:4321",
+        "  screen recording: NOT granted",
+        "  accessibility:    NOT granted — the hotkey cannot see ⌘⌥",
+        "  input monitoring: not granted (needed on some Macs for ⌘⌥)",
+        "  hold ⌘⌥ and ask about your screen",
+    };
+    EXPECT_EQ(sim.output.lines, expected);
+    EXPECT_TRUE(sim.app.regular);
+    EXPECT_TRUE(delegate->hotkey.started());
+}
+
+TEST_F(LaunchTest, ReportWithEveryGrant) {
+    launch();
+    ASSERT_EQ(sim.output.lines.size(), 5u);
+    EXPECT_EQ(sim.output.lines[1], "  screen recording: granted");
+    EXPECT_EQ(sim.output.lines[2], "  accessibility:    granted");
+    EXPECT_EQ(sim.output.lines[3], "  input monitoring: granted");
+}
+
+TEST_F(LaunchTest, FirstCompletionMarksOnboardedOnce) {
+    launch();
+    EXPECT_EQ(sim.defaultsStore.values.at("nimbo.onboarded"), true);
+    size_t scheduled = sim.mainQueue.pendingCount();
+    EXPECT_EQ(scheduled, 1u);  // the control center opens 1.5 s later
+    sim.advance(1.5);
+    EXPECT_EQ(sim.mainQueue.pendingCount(), 0u);
+
+    sim::SimPlatform again;
+    again.defaultsStore.values["nimbo.onboarded"] = true;
+    auto second = std::make_shared<AppDelegate>(again);
+    again.app.setDelegate(second.get());
+    again.app.run();
+    EXPECT_EQ(again.mainQueue.pendingCount(), 0u);
+}
+
+TEST_F(LaunchTest, BroadcastReachesControlOnlyOnItsFourChannels) {
+    launch();
+    auto first = addOverlay();
+    auto second = addOverlay();
+    delegate->caption = std::make_shared<Overlay>(sim, window());
+    auto controlWindow = window();
+    delegate->control = std::make_shared<Control>(controlWindow, delegate->origin);
+
+    delegate->broadcast("nimbo:caption", Json{{"text", "hi"}});
+    for (const char* channel : {"nimbo:pref", "nimbo:personality", "nimbo:quiet", "nimbo:meeting"}) {
+        delegate->broadcast(channel, true);
+    }
+    for (auto* overlay : {first.get(), second.get(), delegate->caption.get()}) {
+        auto events = webOf(*overlay).emitted();
+        ASSERT_EQ(events.size(), 5u);
+        EXPECT_EQ(events[0].first, "nimbo:caption");
+    }
+    auto atControl = controlWindow->webView.emitted();
+    ASSERT_EQ(atControl.size(), 4u);
+    EXPECT_EQ(atControl[0].first, "nimbo:pref");
+    EXPECT_EQ(atControl[3].first, "nimbo:meeting");
+}
+
+TEST_F(LaunchTest, StatusMenuCallbacksBroadcast) {
+    launch();
+    auto overlay = addOverlay();
+    delegate->statusMenu->onChoose("pirate");
+    delegate->statusMenu->onQuiet(true);
+    auto events = webOf(*overlay).emitted();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[0], (std::pair<std::string, Json>{"nimbo:personality", "pirate"}));
+    EXPECT_EQ(events[1], (std::pair<std::string, Json>{"nimbo:quiet", true}));
+}
+
+TEST_F(LaunchTest, KeysSentToAnOverlayAreSwallowedAndTheKeyboardHandedBack) {
+    launch();
+    addOverlay();
+    std::shared_ptr<sim::SimPageWindow> overlayWindow = sim.windowList.made.back();
+    auto other = window();
+    overlayWindow->makeKey();
+
+    EXPECT_FALSE(sim.app.deliverKey({platform::KeyEventType::keyDown, 0, nullptr})) << "no window at all";
+    EXPECT_TRUE(sim.app.deliverKey({platform::KeyEventType::keyUp, 0, overlayWindow}));
+    EXPECT_TRUE(overlayWindow->isKey()) << "a key-up alone doesn't hand the keyboard back";
+    EXPECT_TRUE(sim.app.deliverKey({platform::KeyEventType::keyDown, 0, overlayWindow}));
+    EXPECT_FALSE(overlayWindow->isKey());
+
+    EXPECT_FALSE(sim.app.deliverKey({platform::KeyEventType::keyDown, 0, other}));
+    // Without a window on the event, the application's key window decides.
+    sim.app.setKeyWindow(overlayWindow);
+    EXPECT_TRUE(sim.app.deliverKey({platform::KeyEventType::keyDown, 0, nullptr}));
+    sim.app.setKeyWindow(other);
+    EXPECT_FALSE(sim.app.deliverKey({platform::KeyEventType::keyDown, 0, nullptr}));
+}
+
+TEST_F(LaunchTest, PrompterGoesToTheFirstLiveSteeringOverlay) {
+    launch();
+    auto first = addOverlay();
+    auto second = addOverlay();
+    {
+        auto gone = std::make_shared<Overlay>(sim, window());
+        delegate->steerOwners.push_back(gone);
+    }
+    delegate->steerOwners.push_back(second);
+    delegate->startPrompter(Json{{"text", "hello"}});
+    EXPECT_TRUE(webOf(*first).emitted().empty());
+    ASSERT_EQ(webOf(*second).emitted().size(), 1u);
+    EXPECT_EQ(webOf(*second).emitted()[0].first, "nimbo:prompter");
+
+    delegate->steerOwners.clear();
+    delegate->startPrompter(std::nullopt);  // no overlay under the pointer: nothing, no crash
+}
+
+TEST_F(LaunchTest, DisplayChangeThatMovesNothingKeepsPages) {
+    launch();
+    sim.output.lines.clear();
+    sim.app.changeScreens();
+    EXPECT_EQ(sim.output.lines,
+              std::vector<std::string>{"nimbo: displays reported a change that moves no overlay — pages kept"});
+}
+
+TEST_F(LaunchTest, OpenInAppAnswersFalseOnceTheDelegateIsGone) {
+    launch();
+    EXPECT_TRUE(Actions::openInApp("/learn/x"));
+    sim.app.setDelegate(nullptr);
+    delegate.reset();
+    EXPECT_FALSE(Actions::openInApp("/learn/x"));
+}
+
+class GuideTest : public testing::ShellFixture {};
+
+TEST_F(GuideTest, AccessibilityGrantedLaterRebuildsTheTapOnce) {
+    sim.grants.accessibility = false;
+    launch();
+    sim.output.lines.clear();
+    auto& keysReady = delegate->onboarding.keysReady;
+    EXPECT_TRUE(keysReady());
+    EXPECT_TRUE(keysReady());
+    EXPECT_EQ(sim.output.lines, std::vector<std::string>{"nimbo: accessibility granted — key tap rebuilt"});
+}
+
+TEST_F(GuideTest, DeafTapIsRebuiltAtMostEveryTwoSecondsWhileInputMonitoringIsGranted) {
+    launch();
+    auto& keysReady = delegate->onboarding.keysReady;
+    delegate->hotkey.deaf = true;
+    EXPECT_FALSE(keysReady());
+    // Deafness is remembered even when the tap stops reporting it...
+    delegate->hotkey.deaf = false;
+    sim.advance(1.0);
+    EXPECT_FALSE(keysReady());
+    // ...until it listens steadily again.
+    delegate->hotkey.steadyListening = true;
+    EXPECT_TRUE(keysReady());
+    delegate->hotkey.steadyListening = false;
+    EXPECT_TRUE(keysReady());
+}
+
+TEST_F(GuideTest, DeafTapAnnouncesTheWalkThrough) {
+    launch();
+    sim.output.lines.clear();
+    delegate->hotkey.onDeaf();
+    EXPECT_EQ(sim.output.lines,
+              std::vector<std::string>{"nimbo: the key tap is deaf — walking through Input Monitoring"});
+}
+
+}  // namespace
+}  // namespace nimbo
