@@ -1,0 +1,60 @@
+#include "platform/linux/LinuxPlatform.h"
+
+#include <gtk/gtk.h>
+
+#include "platform/linux/BundleFile.h"
+#include "platform/linux/DesktopApplication.h"
+#include "platform/linux/DesktopPermissions.h"
+#include "platform/linux/GLibMainQueue.h"
+#include "platform/linux/JsonDefaults.h"
+#include "platform/linux/MonotonicClock.h"
+#include "platform/linux/PageWindows.h"
+#include "platform/linux/ProcessEnvironment.h"
+#include "platform/linux/ProcessStdio.h"
+#include "platform/linux/SharedCookies.h"
+#include "platform/linux/ThreadPool.h"
+
+namespace nimbo::x11 {
+namespace {
+
+class LinuxPlatform final : public platform::Platform {
+public:
+    LinuxPlatform()
+        : defaults_(JsonDefaults::standardPath()), bundle_(BundleFile::besideExecutable()), windows_(application_) {}
+
+    platform::Clock& clock() override { return clock_; }
+    platform::MainQueue& main() override { return main_; }
+    platform::Queues& queues() override { return queues_; }
+    platform::Defaults& defaults() override { return defaults_; }
+    platform::Environment& environment() override { return environment_; }
+    platform::Bundle& bundle() override { return bundle_; }
+    platform::Stdio& stdio() override { return stdio_; }
+    platform::Application& application() override { return application_; }
+    platform::Windows& windows() override { return windows_; }
+    platform::Permissions& permissions() override { return permissions_; }
+    platform::Cookies& cookies() override { return cookies_; }
+
+private:
+    MonotonicClock clock_;
+    GLibMainQueue main_;
+    ThreadPool queues_{3};
+    JsonDefaults defaults_;
+    ProcessEnvironment environment_;
+    BundleFile bundle_;
+    ProcessStdio stdio_;
+    DesktopApplication application_;
+    PageWindows windows_;
+    DesktopPermissions permissions_;
+    SharedCookies cookies_;
+};
+
+}  // namespace
+
+std::unique_ptr<platform::Platform> makePlatform(int& argc, char**& argv) {
+    g_set_prgname("nimbo");  // WM_CLASS and the desktop's idea of who we are
+    gdk_set_allowed_backends("x11");
+    gtk_init(&argc, &argv);  // exits with GTK's message when there is no display
+    return std::make_unique<LinuxPlatform>();
+}
+
+}  // namespace nimbo::x11

@@ -1,0 +1,33 @@
+#pragma once
+// The X11 desktop behind the seam (GTK 3, WebKitGTK 4.1, Xlib, XInput 2, RandR).
+//
+// Implemented:
+//  [x] Clock            g_get_monotonic_time / g_get_real_time
+//  [x] MainQueue        GLib default main context: post from any thread, one-shot and repeating timers
+//  [x] Queues           a three-thread pool, user-initiated work before utility work
+//  [x] Defaults         $XDG_CONFIG_HOME/nimbo/defaults.json, atomic writes, corrupt files kept aside
+//  [x] Environment      getenv
+//  [x] Bundle           nimbo.bundle.json beside the binary
+//  [x] Stdio            descriptors 1 and 2, dup2 reopening, log folder under $XDG_STATE_HOME
+//  [x] Application      gtk_main, SIGTERM/SIGINT/Ctrl+Q through the delegate's quit handshake,
+//                       key events of the shell's windows, _NET_ACTIVE_WINDOW, RandR changes
+//  [x] Windows/WebView  GtkWindow + WebKitWebView: user scripts, "nimbo" handler with a
+//                       main-frame proof, async calls with named arguments, load time-out,
+//                       response status, renderer death; RGBA click-through windows
+//  [x] Permissions      root window readable, AT-SPI bus reachable, XInput 2 present
+//  [x] Cookies          the default WebKit context's cookie store, shared by every page
+// Lacking:
+//  [ ] Wayland sessions (X11 and XWayland only; GDK is held to its X11 backend)
+//  [ ] a main menu bar: Ctrl+Q on the shell's windows stands in for the quit item
+//  [ ] window level and sharing type beyond keep-above for transparent windows
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace nimbo::x11 {
+
+// Opens the display (GTK takes its own arguments out of argc/argv) and builds
+// the backend with its standard locations.
+std::unique_ptr<platform::Platform> makePlatform(int& argc, char**& argv);
+
+}  // namespace nimbo::x11

@@ -1,0 +1,14 @@
+#include "platform/linux/PageWindows.h"
+
+#include "platform/linux/DesktopApplication.h"
+#include "platform/linux/WebPageWindow.h"
+
+namespace nimbo::x11 {
+
+std::shared_ptr<platform::PageWindow> PageWindows::makePageWindow(const platform::PageWindowSpec& spec) {
+    auto window = std::make_shared<WebPageWindow>(spec, application_);
+    application_.registerWindow(window);
+    return window;
+}
+
+}  // namespace nimbo::x11

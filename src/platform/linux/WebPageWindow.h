@@ -1,0 +1,54 @@
+#pragma once
+#include <X11/Xlib.h>
+#include <gtk/gtk.h>
+
+#include <memory>
+
+#include "platform/Windows.h"
+#include "platform/linux/WebKitView.h"
+
+namespace nimbo::x11 {
+
+class DesktopApplication;
+
+// A GtkWindow holding one web view. Frames are kept in bottom-left
+// coordinates and converted around the primary monitor.
+class WebPageWindow final : public platform::PageWindow, public std::enable_shared_from_this<WebPageWindow> {
+public:
+    WebPageWindow(const platform::PageWindowSpec& spec, DesktopApplication& application);
+    ~WebPageWindow() override;
+    WebPageWindow(const WebPageWindow&) = delete;
+    WebPageWindow& operator=(const WebPageWindow&) = delete;
+
+    platform::WebView& web() override { return view_; }
+    Rect frame() const override { return frame_; }
+    void setFrame(const Rect& frame) override;
+    void orderFront() override;
+    void close() override;
+    bool ignoresMouse() const override { return ignoresMouse_; }
+    void setIgnoresMouse(bool ignores) override;
+    bool isKey() const override;
+    void makeKey() override;
+    void resignKey() override;
+
+    GtkWindow* gtkWindow() const { return window_; }
+    bool isClosed() const { return window_ == nullptr; }
+
+private:
+    void focusNow();
+    static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data);
+    static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data);
+    static gboolean onMap(GtkWidget*, GdkEvent*, gpointer data);
+    static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data);
+    static void onDestroy(GtkWidget*, gpointer data);
+
+    DesktopApplication& application_;
+    GtkWindow* window_ = nullptr;  // owned by GTK's toplevel list until destroyed
+    WebKitView view_;
+    Rect frame_;
+    bool ignoresMouse_ = false;
+    bool focusWhenMapped_ = false;
+    Window focusBefore_ = 0;  // the X window that had the keyboard before makeKey
+};
+
+}  // namespace nimbo::x11

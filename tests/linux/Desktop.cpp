@@ -1,0 +1,174 @@
+#include "Desktop.h"
+
+#include <arpa/inet.h>
+#include <glib/gstdio.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+namespace nimbo::test {
+namespace {
+
+// Removes a folder tree; the tests only ever create plain files and folders in it.
+void removeTree(const std::string& path) {
+    GDir* dir = g_dir_open(path.c_str(), 0, nullptr);
+    if (dir) {
+        while (const gchar* name = g_dir_read_name(dir)) {
+            const std::string child = path + "/" + name;
+            if (g_file_test(child.c_str(), G_FILE_TEST_IS_DIR) && !g_file_test(child.c_str(), G_FILE_TEST_IS_SYMLINK))
+                removeTree(child);
+            else
+                g_unlink(child.c_str());
+        }
+        g_dir_close(dir);
+    }
+    g_rmdir(path.c_str());
+}
+
+}  // namespace
+
+bool waitUntil(const std::function<bool()>& condition, double seconds) {
+    auto& clock = desktop().clock();
+    const double deadline = clock.now() + seconds;
+    // A 10 ms tick keeps the loop waking up so the deadline is noticed even
+    // when nothing else happens; everything else is real events.
+    const guint tick = g_timeout_add(10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+    bool held = condition();
+    while (!held && clock.now() < deadline) {
+        g_main_context_iteration(nullptr, TRUE);
+        held = condition();
+    }
+    g_source_remove(tick);
+    return held;
+}
+
+void runFor(double seconds) {
+    auto& clock = desktop().clock();
+    const double until = clock.now() + seconds;
+    waitUntil([&] { return clock.now() >= until; }, seconds + 1.0);
+}
+
+TempDir::TempDir() {
+    gchar* made = g_dir_make_tmp("nimbo-test-XXXXXX", nullptr);
+    if (!made) throw std::runtime_error("cannot make a temporary folder");
+    path_ = made;
+    g_free(made);
+}
+
+TempDir::~TempDir() { removeTree(path_); }
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+DevServer::DevServer() {
+    x11::GErrorPtr error;
+    process_ = x11::GObjectPtr<GSubprocess>::adopt(
+        g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE, error.out(), NIMBO_DEVSERVER, "--host", "127.0.0.1",
+                         "--port", "0", nullptr));
+    if (!process_) throw std::runtime_error(std::string("cannot start the devserver: ") + error->message);
+
+    // Read its first line through the main loop: "nimbo-devserver: listening on http://HOST:PORT".
+    auto stream = x11::GObjectPtr<GDataInputStream>::adopt(
+        g_data_input_stream_new(g_subprocess_get_stdout_pipe(process_.get())));
+    struct Read {
+        bool done = false;
+        std::string line;
+    } read;
+    g_data_input_stream_read_line_async(
+        stream.get(), G_PRIORITY_DEFAULT, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            auto* state = static_cast<Read*>(data);
+            gchar* line = g_data_input_stream_read_line_finish(G_DATA_INPUT_STREAM(source), result, nullptr, nullptr);
+            if (line) state->line = line;
+            g_free(line);
+            state->done = true;
+        },
+        &read);
+    if (!waitUntil([&] { return read.done; }, 15.0)) throw std::runtime_error("the devserver never said where it listens");
+    const auto at = read.line.find("http://");
+    if (at == std::string::npos) throw std::runtime_error("unexpected devserver banner: " + read.line);
+    origin_ = read.line.substr(at);
+    while (!origin_.empty() && (origin_.back() == '\r' || origin_.back() == ' ' || origin_.back() == '/'))
+        origin_.pop_back();
+}
+
+DevServer::~DevServer() {
+    if (!process_) return;
+    g_subprocess_send_signal(process_.get(), SIGTERM);
+    bool done = false;
+    g_subprocess_wait_async(
+        process_.get(), nullptr, [](GObject*, GAsyncResult*, gpointer data) { *static_cast<bool*>(data) = true; },
+        &done);
+    if (!waitUntil([&] { return done; }, 5.0)) g_subprocess_force_exit(process_.get());
+    // The pending wait must not outlive `done`.
+    waitUntil([&] { return done; }, 5.0);
+}
+
+SilentServer::SilentServer() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd_, 16) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        throw std::runtime_error("cannot make a silent server");
+    port_ = ntohs(address.sin_port);
+}
+
+SilentServer::~SilentServer() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+int refusedPort() {
+    // Bind to learn a free port, then close it: nothing listens there afterwards.
+    SilentServer probe;
+    return probe.port();
+}
+
+Child::Child(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
+             const std::string& stdoutPath) {
+    auto launcher = x11::GObjectPtr<GSubprocessLauncher>::adopt(g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_NONE));
+    for (const auto& [name, value] : env) g_subprocess_launcher_setenv(launcher.get(), name.c_str(), value.c_str(), TRUE);
+    if (!stdoutPath.empty()) g_subprocess_launcher_set_stdout_file_path(launcher.get(), stdoutPath.c_str());
+    std::vector<const gchar*> args;
+    for (const auto& arg : argv) args.push_back(arg.c_str());
+    args.push_back(nullptr);
+    x11::GErrorPtr error;
+    process_ = x11::GObjectPtr<GSubprocess>::adopt(
+        g_subprocess_launcher_spawnv(launcher.get(), args.data(), error.out()));
+    if (!process_) throw std::runtime_error(std::string("cannot start ") + argv.front() + ": " + error->message);
+    g_subprocess_wait_async(
+        process_.get(), nullptr, [](GObject*, GAsyncResult*, gpointer data) { *static_cast<bool*>(data) = true; },
+        &done_);
+}
+
+Child::~Child() {
+    if (!done_) {
+        g_subprocess_force_exit(process_.get());
+        waitUntil([&] { return done_; }, 10.0);
+    }
+}
+
+void Child::signal(int number) { g_subprocess_send_signal(process_.get(), number); }
+
+std::optional<int> Child::waitForExit(double seconds) {
+    if (!waitUntil([&] { return done_; }, seconds)) return std::nullopt;
+    if (!g_subprocess_get_if_exited(process_.get())) return std::nullopt;
+    return g_subprocess_get_exit_status(process_.get());
+}
+
+}  // namespace nimbo::test
