@@ -84,17 +84,15 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     // 10. Overlays appear only once the session restore is done.
     Session::restore(platform_, origin, weakly([](AppDelegate& d) {
-        d.build();
-        d.buildCaption();
-    }));
+                         d.build();
+                         d.buildCaption();
+                     }));
 
     // 11-16.
     arm();
     Elements::warm();
-    observers_.push_back(app.observeFrontApplication(
-        weakly([](AppDelegate& d, const std::optional<platform::RunningApp>& front) {
-            d.frontApplicationChanged(front);
-        })));
+    observers_.push_back(app.observeFrontApplication(weakly(
+        [](AppDelegate& d, const std::optional<platform::RunningApp>& front) { d.frontApplicationChanged(front); })));
     Menus::refresh(app.frontApplication());
     watchNotchHover();
     observers_.push_back(app.observeScreenParameters(weakly([](AppDelegate& d) { d.displaysChanged(); })));
@@ -274,10 +272,16 @@ void AppDelegate::displaysChanged() {
 
 // The per-display pieces come with display support; until then there is no
 // overlay to find, build or arm.
-std::shared_ptr<Overlay> AppDelegate::overlayOn(std::optional<int> /*display*/) { return nullptr; }
-void AppDelegate::build() { builtFor = Displays::layout(); }
+std::shared_ptr<Overlay> AppDelegate::overlayOn(std::optional<int> /*display*/) {
+    return nullptr;
+}
+void AppDelegate::build() {
+    builtFor = Displays::layout();
+}
 void AppDelegate::buildCaption() {}
-void AppDelegate::arm() { hotkey.start(); }
+void AppDelegate::arm() {
+    hotkey.start();
+}
 void AppDelegate::watchNotchHover() {}
 void AppDelegate::openControl() {}
 

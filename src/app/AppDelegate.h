@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "account/Updater.h"
-#include "bridge/Bridge.h"
 #include "ask/Capture.h"
 #include "ask/Hotkey.h"
+#include "bridge/Bridge.h"
 #include "control/Control.h"
 #include "control/StatusMenu.h"
 #include "display/Overlay.h"

@@ -7,7 +7,9 @@ namespace {
 std::atomic<platform::Stdio*> current{nullptr};
 }
 
-void attach(platform::Stdio* output) { current.store(output); }
+void attach(platform::Stdio* output) {
+    current.store(output);
+}
 
 void line(const std::string& text) {
     if (platform::Stdio* output = current.load()) output->writeLine(text);

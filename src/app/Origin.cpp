@@ -25,13 +25,11 @@ std::optional<std::string> usable(const std::optional<std::string>& value, const
               Url::parse(text + "/control").has_value();
     if (ok) return text;
 
-    Log::line("nimbo: ignoring the server address from " + source + " — \"" + *value +
-              "\" is not an http(s) address");
+    Log::line("nimbo: ignoring the server address from " + source + " — \"" + *value + "\" is not an http(s) address");
     return std::nullopt;
 }
 
-std::string resolve(const platform::Environment& env, platform::Defaults& defaults,
-                    const platform::Bundle& bundle) {
+std::string resolve(const platform::Environment& env, platform::Defaults& defaults, const platform::Bundle& bundle) {
     if (auto fromEnv = usable(env.variable("NIMBO_URL"), "NIMBO_URL")) {
         defaults.set(kDefaultsKey, *fromEnv);
         return *fromEnv;

@@ -19,7 +19,6 @@ std::optional<std::string> usable(const std::optional<std::string>& value, const
 
 // NIMBO_URL (kept for later launches), then the last launch's, then the
 // bundle's, then the built-in address.
-std::string resolve(const platform::Environment& env, platform::Defaults& defaults,
-                    const platform::Bundle& bundle);
+std::string resolve(const platform::Environment& env, platform::Defaults& defaults, const platform::Bundle& bundle);
 
 }  // namespace nimbo::Origin

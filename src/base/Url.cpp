@@ -69,10 +69,18 @@ std::string Url::scheme() const {
     return s;
 }
 
-std::string Url::host() const { return part(CURLUPART_HOST); }
-std::string Url::path() const { return part(CURLUPART_PATH); }
-std::string Url::user() const { return part(CURLUPART_USER); }
-std::string Url::password() const { return part(CURLUPART_PASSWORD); }
+std::string Url::host() const {
+    return part(CURLUPART_HOST);
+}
+std::string Url::path() const {
+    return part(CURLUPART_PATH);
+}
+std::string Url::user() const {
+    return part(CURLUPART_USER);
+}
+std::string Url::password() const {
+    return part(CURLUPART_PASSWORD);
+}
 
 std::optional<int> Url::port() const {
     std::string p = part(CURLUPART_PORT);
@@ -110,8 +118,8 @@ std::string Url::escapeQueryValue(const std::string& value) {
     static const char* hexDigits = "0123456789ABCDEF";
     std::string out;
     for (unsigned char c : value) {
-        bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                     c == '-' || c == '.' || c == '_' || c == '~';
+        bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+                     c == '.' || c == '_' || c == '~';
         if (plain) {
             out.push_back(static_cast<char>(c));
         } else {

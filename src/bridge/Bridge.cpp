@@ -9,10 +9,8 @@ namespace nimbo::Bridge {
 namespace {
 
 // The scripts are constant: values arrive only as named arguments.
-constexpr const char* kEmitScript =
-    "if (window.__nimboEmit) window.__nimboEmit(channel, JSON.parse(json));";
-constexpr const char* kResolveScript =
-    "if (window.__nimboResolve) window.__nimboResolve(id, JSON.parse(json));";
+constexpr const char* kEmitScript = "if (window.__nimboEmit) window.__nimboEmit(channel, JSON.parse(json));";
+constexpr const char* kResolveScript = "if (window.__nimboResolve) window.__nimboResolve(id, JSON.parse(json));";
 
 bool isPlainJson(const Json& value) {
     switch (value.type()) {

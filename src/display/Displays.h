@@ -7,6 +7,8 @@
 namespace nimbo::Displays {
 
 // Not yet read from the window system: an empty arrangement.
-inline std::vector<std::string> layout() { return {}; }
+inline std::vector<std::string> layout() {
+    return {};
+}
 
 }  // namespace nimbo::Displays

@@ -4,8 +4,8 @@
 
 namespace nimbo {
 
-Overlay::Overlay(platform::Platform& platform, std::shared_ptr<platform::PageWindow> window)
-    : platform_(platform), window_(std::move(window)) {}
+Overlay::Overlay(platform::Platform& /*platform*/, std::shared_ptr<platform::PageWindow> window)
+    : window_(std::move(window)) {}
 
 void Overlay::listen(MessageHandler onMessage) {
     Bridge::install(web(), [weak = weak_from_this(), onMessage = std::move(onMessage)](const BridgeMessage& message) {
@@ -26,8 +26,12 @@ void Overlay::handBackKeyboard() {
     if (window_->isKey()) window_->resignKey();
 }
 
-bool Overlay::keepPlaced(const std::string& /*reason*/) { return false; }
+bool Overlay::keepPlaced(const std::string& /*reason*/) {
+    return false;
+}
 
-void Overlay::tearDown() { window_->close(); }
+void Overlay::tearDown() {
+    window_->close();
+}
 
 }  // namespace nimbo

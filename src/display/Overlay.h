@@ -32,7 +32,6 @@ public:
     void tearDown();
 
 private:
-    platform::Platform& platform_;
     std::shared_ptr<platform::PageWindow> window_;
 };
 

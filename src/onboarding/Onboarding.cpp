@@ -3,6 +3,8 @@
 namespace nimbo {
 
 // Nothing is walked through yet, so nothing is ever shown.
-bool Onboarding::start(std::optional<Need> /*prefer*/, bool /*again*/) { return false; }
+bool Onboarding::start(std::optional<Need> /*prefer*/, bool /*again*/) {
+    return false;
+}
 
 }  // namespace nimbo

@@ -54,8 +54,7 @@ public:
     // Key events delivered to this application; the handler answers true to swallow one.
     virtual WorkHandle addLocalKeyMonitor(std::function<bool(const KeyEvent&)> handler) = 0;
     // The front application changed; absent when it can't be told which.
-    virtual WorkHandle observeFrontApplication(
-        std::function<void(const std::optional<RunningApp>&)> handler) = 0;
+    virtual WorkHandle observeFrontApplication(std::function<void(const std::optional<RunningApp>&)> handler) = 0;
     // The application in front now; absent when it can't be told.
     virtual std::optional<RunningApp> frontApplication() const = 0;
     // Displays were added, removed, moved or rescaled.

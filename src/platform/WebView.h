@@ -48,8 +48,7 @@ public:
 
     virtual ~WebView() = default;
     virtual void addUserScript(const UserScript& script) = 0;
-    virtual void setMessageHandler(const std::string& name,
-                                   std::function<void(const ScriptMessage&)> handler) = 0;
+    virtual void setMessageHandler(const std::string& name, std::function<void(const ScriptMessage&)> handler) = 0;
     virtual void setEvents(Events events) = 0;
     // Runs `body` as the body of an async function in the page's own world and
     // main frame; each member of the `arguments` object is a named parameter.

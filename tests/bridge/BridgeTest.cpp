@@ -52,7 +52,9 @@ TEST(BridgeEmit, ValuesTravelAsNamedArgumentsNeverInTheScript) {
     EXPECT_EQ(web.resolved().at(0).second, hostile);
 }
 
-platform::ScriptMessage mainFrame(const Json& body) { return {body, true}; }
+platform::ScriptMessage mainFrame(const Json& body) {
+    return {body, true};
+}
 
 TEST(BridgeReceive, DropsWhatIsNotAWellFormedMainFrameMessage) {
     const Json good = {{"kind", "send"}, {"channel", "nimbo:log"}, {"payload", "x"}};

@@ -40,6 +40,8 @@ SimPlatform::SimPlatform() {
     Log::attach(&output);
 }
 
-SimPlatform::~SimPlatform() { Log::attach(nullptr); }
+SimPlatform::~SimPlatform() {
+    Log::attach(nullptr);
+}
 
 }  // namespace nimbo::sim

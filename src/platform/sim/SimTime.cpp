@@ -18,7 +18,9 @@ platform::WorkHandle SimMainQueue::schedule(double at, double repeat, std::funct
     return item;
 }
 
-void SimMainQueue::post(std::function<void()> work) { schedule(clock_.now(), 0, std::move(work)); }
+void SimMainQueue::post(std::function<void()> work) {
+    schedule(clock_.now(), 0, std::move(work));
+}
 
 platform::WorkHandle SimMainQueue::after(double seconds, std::function<void()> work) {
     return schedule(clock_.now() + (seconds > 0 ? seconds : 0), 0, std::move(work));
