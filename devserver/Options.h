@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace devserver {
+
+struct Options {
+  std::string host = "127.0.0.1";  // loopback unless asked otherwise
+  int port = 3005;                 // the shell's built-in origin
+  std::filesystem::path data;      // where meeting uploads land
+  bool requireSession = false;     // refuse meeting requests without a known session cookie
+};
+
+// The data folder used when --data is not given: under $XDG_STATE_HOME, else /tmp.
+std::filesystem::path defaultDataFolder();
+
+// Parses the arguments after the program name. On failure `error` says why;
+// "--help" gives no options and an empty error.
+std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error);
+
+const char* usage();
+
+}  // namespace devserver
