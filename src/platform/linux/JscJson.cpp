@@ -15,46 +15,62 @@ MaybeJson jsonFromJsc(JSCValue* value) {
     return parsed;
 }
 
-GVariant* variantFromJson(const Json& value) {
-    switch (value.type()) {
-    case Json::value_t::object: {
-        GVariantBuilder builder;
-        g_variant_builder_init(&builder, G_VARIANT_TYPE_VARDICT);
-        for (const auto& [key, member] : value.items())
-            g_variant_builder_add(&builder, "{sv}", key.c_str(), variantFromJson(member));
-        return g_variant_builder_end(&builder);
+namespace {
+
+bool isIdentifier(const std::string& name) {
+    if (name.empty()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const char c = name[i];
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == '$';
+        const bool digit = c >= '0' && c <= '9';
+        if (!letter && !(digit && i > 0)) return false;
     }
-    case Json::value_t::array: {
-        GVariantBuilder builder;
-        g_variant_builder_init(&builder, G_VARIANT_TYPE("av"));
-        for (const auto& element : value) g_variant_builder_add(&builder, "v", variantFromJson(element));
-        return g_variant_builder_end(&builder);
+    return true;
+}
+
+GVariant* stringVariant(const std::string& text) {
+    if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return g_variant_new_string(text.c_str());
+    // GVariant strings must be UTF-8; broken sequences become U+FFFD.
+    GCharPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
+    return g_variant_new_string(valid.get());
+}
+
+}  // namespace
+
+ScriptArguments scriptArguments(const Json& arguments) {
+    ScriptArguments out;
+    if (!arguments.is_object() || arguments.empty()) return out;
+    GVariantBuilder builder;
+    g_variant_builder_init(&builder, G_VARIANT_TYPE_VARDICT);
+    for (const auto& [name, value] : arguments.items()) {
+        if (!isIdentifier(name)) {
+            out.error = "argument name \"" + name + "\" is not an identifier";
+            g_variant_builder_clear(&builder);
+            return out;
+        }
+        GVariant* member = nullptr;
+        switch (value.type()) {
+        case Json::value_t::string:
+            member = stringVariant(value.get_ref<const std::string&>());
+            break;
+        case Json::value_t::number_integer:
+            member = g_variant_new_int64(value.get<std::int64_t>());
+            break;
+        case Json::value_t::number_unsigned:
+            member = g_variant_new_uint64(value.get<std::uint64_t>());
+            break;
+        case Json::value_t::number_float:
+            member = g_variant_new_double(value.get<double>());
+            break;
+        default:
+            member = stringVariant(value.dump(-1, ' ', false, Json::error_handler_t::replace));
+            out.prelude += name + " = JSON.parse(" + name + ");\n";
+            break;
+        }
+        g_variant_builder_add(&builder, "{sv}", name.c_str(), member);
     }
-    case Json::value_t::string: {
-        const auto& text = value.get_ref<const std::string&>();
-        if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr))
-            return g_variant_new_string(text.c_str());
-        // GVariant strings must be UTF-8; broken sequences become U+FFFD.
-        GCharPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
-        return g_variant_new_string(valid.get());
-    }
-    case Json::value_t::number_integer:
-        return g_variant_new_int64(value.get<std::int64_t>());
-    case Json::value_t::number_unsigned: {
-        const auto number = value.get<std::uint64_t>();
-        if (number <= static_cast<std::uint64_t>(G_MAXINT64)) return g_variant_new_int64(static_cast<gint64>(number));
-        return g_variant_new_uint64(number);
-    }
-    case Json::value_t::number_float:
-        return g_variant_new_double(value.get<double>());
-    case Json::value_t::boolean:
-        return g_variant_new_boolean(value.get<bool>());
-    case Json::value_t::null:
-    case Json::value_t::binary:
-    case Json::value_t::discarded:
-        break;
-    }
-    return g_variant_new_maybe(G_VARIANT_TYPE_VARIANT, nullptr);
+    out.variant = g_variant_builder_end(&builder);
+    return out;
 }
 
 }  // namespace nimbo::x11

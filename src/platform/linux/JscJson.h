@@ -3,6 +3,8 @@
 #include <glib.h>
 #include <jsc/jsc.h>
 
+#include <string>
+
 #include "platform/Json.h"
 
 namespace nimbo::x11 {
@@ -11,9 +13,17 @@ namespace nimbo::x11 {
 // function, a cyclic object). Never leaves an exception pending in the context.
 MaybeJson jsonFromJsc(JSCValue* value);
 
-// A floating GVariant for a JSON value: objects become a{sv}, arrays av,
-// strings s, integers x (or t beyond int64), doubles d, booleans b, and null an
-// empty maybe (mv), which the engine hands to scripts as null.
-GVariant* variantFromJson(const Json& value);
+// Named arguments for webkit_web_view_call_async_javascript_function.
+// WebKitGTK takes only strings, numbers and string-keyed dictionaries of those
+// as arguments, so every other value (booleans, null, arrays, objects that may
+// hold them) travels as its JSON text and `prelude` gets a statement that
+// parses it back into the same parameter inside the page. Only argument names
+// ever enter script text, and only when they are plain identifiers.
+struct ScriptArguments {
+    GVariant* variant = nullptr;  // floating a{sv}, or null when there are no arguments
+    std::string prelude;
+    std::string error;  // set when an argument can't be passed
+};
+ScriptArguments scriptArguments(const Json& arguments);
 
 }  // namespace nimbo::x11

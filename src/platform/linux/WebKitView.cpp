@@ -196,10 +196,16 @@ void WebKitView::callAsync(const std::string& body, const Json& arguments,
         if (done) done(platform::ScriptResult{std::nullopt, std::string("the web view is closed")});
         return;
     }
-    GVariant* args = arguments.is_object() ? variantFromJson(arguments) : nullptr;
+    ScriptArguments args = scriptArguments(arguments);
+    if (!args.error.empty()) {
+        if (done) done(platform::ScriptResult{std::nullopt, args.error});
+        return;
+    }
+    const std::string script = args.prelude + body;
     auto* data = new CallData{alive_, std::move(done)};
     webkit_web_view_call_async_javascript_function(
-        view_.get(), body.c_str(), static_cast<gssize>(body.size()), args, nullptr, nullptr, cancellable_.get(),
+        view_.get(), script.c_str(), static_cast<gssize>(script.size()), args.variant, nullptr, nullptr,
+        cancellable_.get(),
         [](GObject* source, GAsyncResult* asyncResult, gpointer userData) {
             std::unique_ptr<CallData> call(static_cast<CallData*>(userData));
             GErrorPtr error;
