@@ -36,7 +36,15 @@ bool ProcessStdio::reopenError(const std::string& path) { return reopenDescripto
 
 void ProcessStdio::setOutputBuffering(platform::Buffering mode) {
     std::fflush(stdout);
-    std::setvbuf(stdout, nullptr, mode == platform::Buffering::none ? _IONBF : _IOLBF, BUFSIZ);
+    if (mode == platform::Buffering::none) {
+        std::setvbuf(stdout, nullptr, _IONBF, 0);
+        return;
+    }
+    // With a buffer of our own glibc resets the stream's buffer pointers; with
+    // none it only flips the mode, and a stream that has already written keeps
+    // flushing only when full.
+    static char lineBuffer[BUFSIZ];
+    std::setvbuf(stdout, lineBuffer, _IOLBF, sizeof lineBuffer);
 }
 
 void ProcessStdio::writeLine(const std::string& line) {

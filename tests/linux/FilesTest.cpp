@@ -1,0 +1,203 @@
+// What the backend keeps in files: user defaults, the settings beside the
+// binary, and where the log goes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "Desktop.h"
+#include "platform/linux/BundleFile.h"
+#include "platform/linux/JsonDefaults.h"
+#include "platform/linux/ProcessStdio.h"
+
+namespace nimbo::test {
+namespace {
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    if (GDir* dir = g_dir_open(folder.c_str(), 0, nullptr)) {
+        while (const gchar* name = g_dir_read_name(dir)) names.emplace_back(name);
+        g_dir_close(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Sets an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) old_ = old;
+        if (value) setenv(name, value, 1);
+        else unsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (old_) setenv(name_, old_->c_str(), 1);
+        else unsetenv(name_);
+    }
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
+
+TEST(Defaults, ValuesSurviveIntoTheNextInstance) {
+    TempDir dir;
+    const std::string path = dir.path() + "/nimbo/defaults.json";  // the folder doesn't exist yet
+    {
+        x11::JsonDefaults first(path);
+        EXPECT_FALSE(first.get("nimbo.origin"));
+        first.set("nimbo.origin", "http://127.0.0.1:3005");
+        first.set("nimbo.onboarded", true);
+        first.set("count", 3);
+        first.set("nested", Json{{"list", {1, 2}}, {"none", nullptr}});
+        first.set("gone", "soon");
+        first.remove("gone");
+        first.remove("never-there");
+        EXPECT_EQ(first.get("count"), Json(3));
+    }
+    x11::JsonDefaults second(path);
+    EXPECT_EQ(second.get("nimbo.origin"), Json("http://127.0.0.1:3005"));
+    EXPECT_EQ(second.get("nimbo.onboarded"), Json(true));
+    EXPECT_EQ(second.get("count"), Json(3));
+    EXPECT_EQ(second.get("nested"), Json({{"list", {1, 2}}, {"none", nullptr}}));
+    EXPECT_FALSE(second.get("gone"));
+    // A stored null is a value, not an absence.
+    second.set("explicit", nullptr);
+    EXPECT_EQ(x11::JsonDefaults(path).get("explicit"), Json(nullptr));
+    // Only the file itself is left behind: no temporary files.
+    EXPECT_EQ(namesIn(dir.path() + "/nimbo"), std::vector<std::string>{"defaults.json"});
+    EXPECT_TRUE(Json::parse(readFile(path)).is_object());
+}
+
+TEST(Defaults, AreReadOnceAndCached) {
+    TempDir dir;
+    const std::string path = dir.path() + "/defaults.json";
+    writeFile(path, R"({"a": 1})");
+    x11::JsonDefaults defaults(path);
+    EXPECT_EQ(defaults.get("a"), Json(1));
+    writeFile(path, R"({"a": 2})");  // someone else writes behind our back
+    EXPECT_EQ(defaults.get("a"), Json(1));
+}
+
+TEST(Defaults, ACorruptFileIsKeptAsideNotDestroyed) {
+    TempDir dir;
+    const std::string path = dir.path() + "/defaults.json";
+    writeFile(path, "{\"nimbo.origin\": \"http://x\",");  // cut short
+    testing::internal::CaptureStderr();
+    {
+        x11::JsonDefaults defaults(path);
+        EXPECT_FALSE(defaults.get("nimbo.origin"));
+        defaults.set("fresh", 1);
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find(path), std::string::npos) << said;
+    EXPECT_EQ(readFile(path + ".corrupt"), "{\"nimbo.origin\": \"http://x\",");
+    EXPECT_EQ(x11::JsonDefaults(path).get("fresh"), Json(1));
+
+    // A second bad file doesn't overwrite the first one kept; valid JSON that
+    // isn't an object counts as bad too.
+    writeFile(path, "[1, 2, 3]");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(x11::JsonDefaults(path).get("fresh"));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(readFile(path + ".corrupt"), "{\"nimbo.origin\": \"http://x\",");
+    EXPECT_EQ(readFile(path + ".corrupt.1"), "[1, 2, 3]");
+}
+
+TEST(Defaults, LiveUnderTheConfigFolder) {
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", "/somewhere/config");
+        EXPECT_EQ(x11::JsonDefaults::standardPath(), "/somewhere/config/nimbo/defaults.json");
+    }
+    ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+    ScopedEnv home("HOME", "/home/someone");
+    EXPECT_EQ(x11::JsonDefaults::standardPath(), "/home/someone/.config/nimbo/defaults.json");
+}
+
+TEST(Bundle, KeepsJsonTypesAndAbsence) {
+    TempDir dir;
+    const std::string path = dir.path() + "/nimbo.bundle.json";
+    writeFile(path, R"({"NimboOrigin": "http://127.0.0.1:3005", "Number": 7})");
+    x11::BundleFile bundle(path);
+    EXPECT_EQ(bundle.info("NimboOrigin"), Json("http://127.0.0.1:3005"));
+    EXPECT_EQ(bundle.info("Number"), Json(7));
+    EXPECT_FALSE(bundle.info("CFBundleShortVersionString"));
+
+    EXPECT_FALSE(x11::BundleFile(dir.path() + "/missing.json").info("NimboOrigin"));
+    writeFile(path, "\"just text\"");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(x11::BundleFile(path).info("NimboOrigin"));
+    testing::internal::GetCapturedStderr();
+}
+
+TEST(Bundle, IsLookedForBesideTheProgram) {
+    const std::string path = x11::BundleFile::besideExecutable();
+    gchar* exe = g_file_read_link("/proc/self/exe", nullptr);
+    gchar* folder = g_path_get_dirname(exe);
+    EXPECT_EQ(path, std::string(folder) + "/nimbo.bundle.json");
+    g_free(folder);
+    g_free(exe);
+}
+
+TEST(Stdio, LogFolderFollowsTheStateFolder) {
+    x11::ProcessStdio stdio;
+    {
+        ScopedEnv state("XDG_STATE_HOME", "/somewhere/state");
+        EXPECT_EQ(stdio.logFolder(), "/somewhere/state/nimbo");
+    }
+    ScopedEnv state("XDG_STATE_HOME", nullptr);
+    ScopedEnv home("HOME", "/home/someone");
+    EXPECT_EQ(stdio.logFolder(), "/home/someone/.local/state/nimbo");
+}
+
+// Reopening changes this process's own output, so it runs in a child.
+TEST(Stdio, ReopenedOutputAppendsAndAFailureKeepsTheOldOne) {
+    TempDir dir;
+    const std::string log = dir.path() + "/nimbo.log";
+    const std::string kept = dir.path() + "/kept.txt";
+    writeFile(log, "earlier\n");
+    fflush(nullptr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        x11::ProcessStdio stdio;
+        // Standard output goes to a file first, as when nimbo is started with it redirected.
+        if (!stdio.reopenOutput(kept)) _exit(10);
+        if (stdio.outputIsTerminal() || stdio.outputIsCharacterDevice() != false) _exit(11);
+        // A file that can't be opened leaves the output where it was.
+        if (stdio.reopenOutput(dir.path() + "/no/such/folder/x.log")) _exit(12);
+        stdio.writeLine("still here");
+        if (!stdio.reopenOutput(log) || !stdio.reopenError(log)) _exit(13);
+        stdio.setOutputBuffering(platform::Buffering::line);
+        stdio.writeLine("one");
+        fputs("two\n", stderr);
+        stdio.writeLine("three");
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(readFile(kept), "still here\n");
+    EXPECT_EQ(readFile(log), "earlier\none\ntwo\nthree\n");
+}
+
+TEST(Stdio, CharacterDeviceOutputIsRecognised) {
+    fflush(nullptr);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        x11::ProcessStdio stdio;
+        if (!stdio.reopenOutput("/dev/null")) _exit(10);
+        _exit(stdio.outputIsCharacterDevice() == true && !stdio.outputIsTerminal() ? 0 : 11);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+}  // namespace
+}  // namespace nimbo::test

@@ -1,0 +1,94 @@
+// The nimbo program itself, started as a user would start it on this desktop:
+// it reports ready in its log and quits cleanly on SIGTERM.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <sstream>
+#include <vector>
+
+#include "Desktop.h"
+
+namespace nimbo::test {
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+
+// The five report lines, found after the last start banner.
+std::vector<std::string> reportIn(const std::string& log) {
+    const auto lines = linesOf(log);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (!startsWith(lines[i], "nimbo (") || i + 4 >= lines.size()) continue;
+        return {lines.begin() + static_cast<long>(i), lines.begin() + static_cast<long>(i) + 5};
+    }
+    return {};
+}
+
+TEST(Shell, ReportsReadyInItsLogAndQuitsOnSigterm) {
+    DevServer server;
+    TempDir home;
+    const std::string state = home.path() + "/state";
+    const std::string log = state + "/nimbo/nimbo.log";
+    Child shell({NIMBO_BINARY},
+                {{"NIMBO_URL", server.origin()},
+                 {"HOME", home.path()},
+                 {"XDG_STATE_HOME", state},
+                 {"XDG_CONFIG_HOME", home.path() + "/config"},
+                 {"XDG_DATA_HOME", home.path() + "/data"},
+                 {"XDG_CACHE_HOME", home.path() + "/cache"}},
+                home.path() + "/stdout.txt");
+
+    ASSERT_TRUE(waitUntil([&] { return reportIn(readFile(log)).size() == 5 || shell.exited(); }, 30.0))
+        << "log so far:\n" << readFile(log);
+    ASSERT_FALSE(shell.exited()) << "log:\n" << readFile(log);
+    const std::string text = readFile(log);
+    const auto report = reportIn(text);
+    ASSERT_EQ(report.size(), 5u) << text;
+    EXPECT_NE(report[0].find(" ready — "), std::string::npos) << report[0];
+    EXPECT_NE(report[0].find(server.origin()), std::string::npos) << report[0];
+    EXPECT_TRUE(startsWith(report[1], "  screen recording: ")) << report[1];
+    EXPECT_TRUE(startsWith(report[2], "  accessibility:    ")) << report[2];
+    EXPECT_TRUE(startsWith(report[3], "  input monitoring: ")) << report[3];
+    EXPECT_EQ(report[4], "  hold ⌘⌥ and ask about your screen");
+
+    // The banner comes first: "--- nimbo started 2026-12-05T08:34:56Z ---".
+    const auto lines = linesOf(text);
+    bool banner = false;
+    for (const auto& line : lines) {
+        if (!startsWith(line, "--- nimbo started ")) continue;
+        const std::string stamp = line.substr(18, line.size() - 18 - 4);
+        banner = line.size() == 18 + 20 + 4 && line.substr(line.size() - 4) == " ---" && stamp.size() == 20 &&
+                 stamp[4] == '-' && stamp[7] == '-' && stamp[10] == 'T' && stamp[13] == ':' && stamp[16] == ':' &&
+                 stamp[19] == 'Z';
+        if (banner) break;
+    }
+    EXPECT_TRUE(banner) << text;
+    // The private desktop has a readable screen, an accessibility bus and XInput 2.
+    EXPECT_EQ(report[1], "  screen recording: granted");
+    EXPECT_EQ(report[2], "  accessibility:    granted");
+    EXPECT_EQ(report[3], "  input monitoring: granted");
+
+    shell.signal(SIGTERM);
+    const auto status = shell.waitForExit(2.0);
+    ASSERT_TRUE(status) << "nimbo did not exit within 2 s of SIGTERM";
+    EXPECT_EQ(*status, 0);
+}
+
+TEST(Shell, RefusesToStartWithoutADisplay) {
+    TempDir home;
+    Child shell({NIMBO_BINARY},
+                {{"DISPLAY", ":987654"}, {"HOME", home.path()}, {"XDG_STATE_HOME", home.path() + "/state"}},
+                home.path() + "/stdout.txt");
+    const auto status = shell.waitForExit(10.0);
+    ASSERT_TRUE(status);
+    EXPECT_NE(*status, 0);
+}
+
+}  // namespace
+}  // namespace nimbo::test
