@@ -1,6 +1,7 @@
 #include "platform/linux/DesktopApplication.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <gdk/gdkkeysyms.h>
 #include <gdk/gdkx.h>
@@ -163,7 +164,7 @@ std::shared_ptr<platform::PageWindow> DesktopApplication::keyWindow() const {
     return nullptr;
 }
 
-bool DesktopApplication::ownsXWindow(Window xwindow) const {
+bool DesktopApplication::ownsXWindow(unsigned long xwindow) const {
     if (xwindow == None || xwindow == PointerRoot) return false;
     for (const auto& weak : windows_) {
         auto window = weak.lock();

@@ -1,5 +1,4 @@
 #pragma once
-#include <X11/Xlib.h>
 #include <gtk/gtk.h>
 
 #include <memory>
@@ -39,7 +38,7 @@ public:
     // events; the answer says whether the event was swallowed.
     void registerWindow(const std::shared_ptr<WebPageWindow>& window);
     bool dispatchKey(const std::shared_ptr<WebPageWindow>& window, const GdkEventKey* event);
-    bool ownsXWindow(Window window) const;
+    bool ownsXWindow(unsigned long xid) const;  // an X Window id
 
     // What _NET_ACTIVE_WINDOW names now; absent when no window or no pid is known.
     static std::optional<platform::RunningApp> activeApplication();

@@ -1,5 +1,6 @@
 #include "platform/linux/WebPageWindow.h"
 
+#include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 
 #include <algorithm>
@@ -55,6 +56,7 @@ WebPageWindow::~WebPageWindow() {
 void WebPageWindow::setFrame(const Rect& frame) {
     frame_ = frame;
     if (!window_) return;
+    placing_ = true;
     const GdkRectangle rect = rootRectFromFrame(frame);
     gtk_window_move(window_, rect.x, rect.y);
     gtk_window_resize(window_, std::max(1, rect.width), std::max(1, rect.height));
@@ -117,7 +119,7 @@ void WebPageWindow::resignKey() {
     GdkDisplay* gdkDisplay = gdk_display_get_default();
     Display* display = GDK_DISPLAY_XDISPLAY(gdkDisplay);
     GdkScreen* screen = gdk_display_get_default_screen(gdkDisplay);
-    const Window previous = focusBefore_;
+    const Window previous = static_cast<Window>(focusBefore_);
     focusBefore_ = 0;
     gdk_x11_display_error_trap_push(gdkDisplay);
     if (previous != 0 && previous != PointerRoot) {
@@ -153,11 +155,15 @@ gboolean WebPageWindow::onKey(GtkWidget*, GdkEventKey* event, gpointer data) {
 
 gboolean WebPageWindow::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {
     auto* self = static_cast<WebPageWindow*>(data);
-    // Follow where the window actually is (a window manager may have moved it).
+    // Follow where the window actually is when something else moved it (a
+    // window manager, the user). While our own move and resize arrive in
+    // steps, the frame asked for stays the answer.
     int x = 0, y = 0, width = 0, height = 0;
     gtk_window_get_position(self->window_, &x, &y);
     gtk_window_get_size(self->window_, &width, &height);
-    self->frame_ = frameFromRootRect(x, y, width, height);
+    const Rect actual = frameFromRootRect(x, y, width, height);
+    if (!self->placing_) self->frame_ = actual;
+    else if (actual == self->frame_) self->placing_ = false;
     return FALSE;
 }
 

@@ -1,5 +1,4 @@
 #pragma once
-#include <X11/Xlib.h>
 #include <gtk/gtk.h>
 
 #include <memory>
@@ -46,9 +45,10 @@ private:
     GtkWindow* window_ = nullptr;  // owned by GTK's toplevel list until destroyed
     WebKitView view_;
     Rect frame_;
+    bool placing_ = true;  // our own placement hasn't arrived yet
     bool ignoresMouse_ = false;
     bool focusWhenMapped_ = false;
-    Window focusBefore_ = 0;  // the X window that had the keyboard before makeKey
+    unsigned long focusBefore_ = 0;  // the X window that had the keyboard before makeKey
 };
 
 }  // namespace nimbo::x11
