@@ -279,10 +279,11 @@ platform::WorkHandle DesktopApplication::observeScreenParameters(std::function<v
 }
 
 void DesktopApplication::screenChanged() {
-    // One RandR change raises both signals; tell the observers once.
+    // One RandR change raises several signals (the monitors, the screen size);
+    // tell the observers once, after GDK has taken in every pending event.
     if (screenIdle_) return;
     screenIdle_ = g_idle_add_full(
-        G_PRIORITY_DEFAULT,
+        G_PRIORITY_DEFAULT_IDLE,
         [](gpointer data) -> gboolean {
             auto* self = static_cast<DesktopApplication*>(data);
             self->screenIdle_ = 0;
