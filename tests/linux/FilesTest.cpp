@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 
 #include "Desktop.h"
 #include "platform/linux/BundleFile.h"
@@ -23,24 +22,6 @@ std::vector<std::string> namesIn(const std::string& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
-
-// Sets an environment variable for one scope.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~ScopedEnv() {
-        if (old_) setenv(name_, old_->c_str(), 1);
-        else unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 TEST(Defaults, ValuesSurviveIntoTheNextInstance) {
     TempDir dir;
@@ -106,16 +87,6 @@ TEST(Defaults, ACorruptFileIsKeptAsideNotDestroyed) {
     EXPECT_EQ(readFile(path + ".corrupt.1"), "[1, 2, 3]");
 }
 
-TEST(Defaults, LiveUnderTheConfigFolder) {
-    {
-        ScopedEnv config("XDG_CONFIG_HOME", "/somewhere/config");
-        EXPECT_EQ(x11::JsonDefaults::standardPath(), "/somewhere/config/nimbo/defaults.json");
-    }
-    ScopedEnv config("XDG_CONFIG_HOME", nullptr);
-    ScopedEnv home("HOME", "/home/someone");
-    EXPECT_EQ(x11::JsonDefaults::standardPath(), "/home/someone/.config/nimbo/defaults.json");
-}
-
 TEST(Bundle, KeepsJsonTypesAndAbsence) {
     TempDir dir;
     const std::string path = dir.path() + "/nimbo.bundle.json";
@@ -130,26 +101,6 @@ TEST(Bundle, KeepsJsonTypesAndAbsence) {
     testing::internal::CaptureStderr();
     EXPECT_FALSE(x11::BundleFile(path).info("NimboOrigin"));
     testing::internal::GetCapturedStderr();
-}
-
-TEST(Bundle, IsLookedForBesideTheProgram) {
-    const std::string path = x11::BundleFile::besideExecutable();
-    gchar* exe = g_file_read_link("/proc/self/exe", nullptr);
-    gchar* folder = g_path_get_dirname(exe);
-    EXPECT_EQ(path, std::string(folder) + "/nimbo.bundle.json");
-    g_free(folder);
-    g_free(exe);
-}
-
-TEST(Stdio, LogFolderFollowsTheStateFolder) {
-    x11::ProcessStdio stdio;
-    {
-        ScopedEnv state("XDG_STATE_HOME", "/somewhere/state");
-        EXPECT_EQ(stdio.logFolder(), "/somewhere/state/nimbo");
-    }
-    ScopedEnv state("XDG_STATE_HOME", nullptr);
-    ScopedEnv home("HOME", "/home/someone");
-    EXPECT_EQ(stdio.logFolder(), "/home/someone/.local/state/nimbo");
 }
 
 // Reopening changes this process's own output, so it runs in a child.
