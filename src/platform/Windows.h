@@ -8,7 +8,7 @@
 
 namespace nimbo::platform {
 
-struct PageWindowSpec {
+struct PageWindowOptions {
     Rect frame;  // bottom-left (AppKit) coordinates
     std::string title;
     bool transparent = false;  // no background, no decoration
@@ -32,7 +32,7 @@ public:
 class Windows {
 public:
     virtual ~Windows() = default;
-    virtual std::shared_ptr<PageWindow> makePageWindow(const PageWindowSpec& spec) = 0;
+    virtual std::shared_ptr<PageWindow> makePageWindow(const PageWindowOptions& options) = 0;
 };
 
 }  // namespace nimbo::platform

@@ -6,10 +6,10 @@
 namespace nimbo::test {
 
 PageHarness::PageHarness(bool withBridge) {
-    platform::PageWindowSpec spec;
-    spec.frame = Rect{{100, 100}, {640, 480}};
-    spec.title = "nimbo test page";
-    window_ = desktop().windows().makePageWindow(spec);
+    platform::PageWindowOptions options;
+    options.frame = Rect{{100, 100}, {640, 480}};
+    options.title = "nimbo test page";
+    window_ = desktop().windows().makePageWindow(options);
     if (withBridge) window_->web().addUserScript({bridgeScriptSource(), true});
     window_->web().setMessageHandler("nimbo", [this](const platform::ScriptMessage& message) {
         messages_.push_back(message);

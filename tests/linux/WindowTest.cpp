@@ -24,11 +24,11 @@ Window xidOf(platform::PageWindow& window) {
 }
 
 std::shared_ptr<platform::PageWindow> makeWindow(Rect frame, bool transparent = false) {
-    platform::PageWindowSpec spec;
-    spec.frame = frame;
-    spec.title = "window test";
-    spec.transparent = transparent;
-    return desktop().windows().makePageWindow(spec);
+    platform::PageWindowOptions options;
+    options.frame = frame;
+    options.title = "window test";
+    options.transparent = transparent;
+    return desktop().windows().makePageWindow(options);
 }
 
 bool mapped(platform::PageWindow& window) { return gtk_widget_get_mapped(GTK_WIDGET(gtkOf(window).gtkWindow())); }

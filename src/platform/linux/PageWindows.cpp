@@ -5,8 +5,8 @@
 
 namespace nimbo::x11 {
 
-std::shared_ptr<platform::PageWindow> PageWindows::makePageWindow(const platform::PageWindowSpec& spec) {
-    auto window = std::make_shared<WebPageWindow>(spec, application_);
+std::shared_ptr<platform::PageWindow> PageWindows::makePageWindow(const platform::PageWindowOptions& options) {
+    auto window = std::make_shared<WebPageWindow>(options, application_);
     application_.registerWindow(window);
     return window;
 }

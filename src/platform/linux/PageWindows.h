@@ -10,7 +10,7 @@ class DesktopApplication;
 class PageWindows final : public platform::Windows {
 public:
     explicit PageWindows(DesktopApplication& application) : application_(application) {}
-    std::shared_ptr<platform::PageWindow> makePageWindow(const platform::PageWindowSpec& spec) override;
+    std::shared_ptr<platform::PageWindow> makePageWindow(const platform::PageWindowOptions& options) override;
 
 private:
     DesktopApplication& application_;

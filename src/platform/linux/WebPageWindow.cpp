@@ -10,13 +10,13 @@
 
 namespace nimbo::x11 {
 
-WebPageWindow::WebPageWindow(const platform::PageWindowSpec& spec, DesktopApplication& application)
-    : application_(application), view_(spec.transparent), frame_(spec.frame) {
+WebPageWindow::WebPageWindow(const platform::PageWindowOptions& options, DesktopApplication& application)
+    : application_(application), view_(options.transparent), frame_(options.frame) {
     window_ = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
-    gtk_window_set_title(window_, spec.title.c_str());
+    gtk_window_set_title(window_, options.title.c_str());
     // Showing a window never takes the keyboard; makeKey does that explicitly.
     gtk_window_set_focus_on_map(window_, FALSE);
-    if (spec.transparent) {
+    if (options.transparent) {
         GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
         if (GdkVisual* rgba = gdk_screen_get_rgba_visual(screen)) gtk_widget_set_visual(GTK_WIDGET(window_), rgba);
         gtk_widget_set_app_paintable(GTK_WIDGET(window_), TRUE);

@@ -14,7 +14,7 @@ class DesktopApplication;
 // coordinates and converted around the primary monitor.
 class WebPageWindow final : public platform::PageWindow, public std::enable_shared_from_this<WebPageWindow> {
 public:
-    WebPageWindow(const platform::PageWindowSpec& spec, DesktopApplication& application);
+    WebPageWindow(const platform::PageWindowOptions& options, DesktopApplication& application);
     ~WebPageWindow() override;
     WebPageWindow(const WebPageWindow&) = delete;
     WebPageWindow& operator=(const WebPageWindow&) = delete;

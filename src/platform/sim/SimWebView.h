@@ -48,7 +48,7 @@ private:
 
 class SimPageWindow : public platform::PageWindow {
 public:
-    explicit SimPageWindow(const platform::PageWindowSpec& made) : spec(made), frame_(made.frame) {}
+    explicit SimPageWindow(const platform::PageWindowOptions& made) : options(made), frame_(made.frame) {}
 
     platform::WebView& web() override { return webView; }
     Rect frame() const override { return frame_; }
@@ -61,7 +61,7 @@ public:
     void makeKey() override { key = true; }
     void resignKey() override { key = false; }
 
-    platform::PageWindowSpec spec;
+    platform::PageWindowOptions options;
     SimWebView webView;
     bool visible = false;
     bool closed = false;
@@ -74,8 +74,8 @@ private:
 
 class SimWindows : public platform::Windows {
 public:
-    std::shared_ptr<platform::PageWindow> makePageWindow(const platform::PageWindowSpec& spec) override {
-        auto window = std::make_shared<SimPageWindow>(spec);
+    std::shared_ptr<platform::PageWindow> makePageWindow(const platform::PageWindowOptions& options) override {
+        auto window = std::make_shared<SimPageWindow>(options);
         made.push_back(window);
         return window;
     }
