@@ -9,115 +9,114 @@ namespace devserver {
 namespace {
 
 double nowMs() {
-  using namespace std::chrono;
-  return static_cast<double>(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
+    using namespace std::chrono;
+    return static_cast<double>(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
 }
 
 bool isWholeNumber(const std::string& text) {
-  if (text.empty() || text.size() > 12) return false;
-  unsigned long long value = 0;
-  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return ec == std::errc() && end == text.data() + text.size();
+    if (text.empty() || text.size() > 12) return false;
+    unsigned long long value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size();
 }
 
 bool looksLikeWav(const std::string& bytes) {
-  return bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WAVE") == 0;
+    return bytes.size() >= 12 && bytes.compare(0, 4, "RIFF") == 0 && bytes.compare(8, 4, "WAVE") == 0;
 }
 
 // Writes beside the target and renames, so a reader never sees half a file.
 bool writeWhole(const std::filesystem::path& path, const std::string& bytes) {
-  auto partial = path;
-  partial += ".part";
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return false;
-  }
-  std::error_code ec;
-  std::filesystem::rename(partial, path, ec);
-  return !ec;
+    auto partial = path;
+    partial += ".part";
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(partial, path, ec);
+    return !ec;
 }
 
 std::size_t countWavFiles(const std::filesystem::path& folder) {
-  std::size_t count = 0;
-  std::error_code ec;
-  for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
-    if (entry.path().extension() == ".wav") ++count;
-  return count;
+    std::size_t count = 0;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec))
+        if (entry.path().extension() == ".wav") ++count;
+    return count;
 }
 
 }  // namespace
 
-Meetings::Meetings(std::filesystem::path data) : root_(std::move(data) / "meetings") {}
+Meetings::Meetings(std::filesystem::path data) : root_(data / "meetings") {}
 
 bool Meetings::safeId(std::string_view id) {
-  if (id.empty() || id.size() > 128 || id.front() == '.') return false;
-  for (char c : id) {
-    bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                 c == '-' || c == '_' || c == '.';
-    if (!plain) return false;
-  }
-  return true;
+    if (id.empty() || id.size() > 128 || id.front() == '.') return false;
+    for (char c : id) {
+        bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
+                     c == '_' || c == '.';
+        if (!plain) return false;
+    }
+    return true;
 }
 
-std::filesystem::path Meetings::folderOf(const std::string& id) const { return root_ / id; }
+std::filesystem::path Meetings::folderOf(const std::string& id) const {
+    return root_ / id;
+}
 
 Outcome Meetings::addChunk(const std::string& id, const Chunk& chunk, const nlohmann::json& extra) {
-  if (!safeId(id)) return {400, "bad meeting id"};
-  if (chunk.source != "me" && chunk.source != "them") return {400, "source must be \"me\" or \"them\""};
-  if (!isWholeNumber(chunk.at)) return {400, "at must be whole seconds"};
-  if (!looksLikeWav(chunk.wav)) return {400, "audio is not a WAV file"};
+    if (!safeId(id)) return {400, "bad meeting id"};
+    if (chunk.source != "me" && chunk.source != "them") return {400, "source must be \"me\" or \"them\""};
+    if (!isWholeNumber(chunk.at)) return {400, "at must be whole seconds"};
+    if (!looksLikeWav(chunk.wav)) return {400, "audio is not a WAV file"};
 
-  std::lock_guard guard(lock_);
-  auto folder = folderOf(id);
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (ec) return {500, "couldn't make " + folder.string() + ": " + ec.message()};
+    std::lock_guard guard(lock_);
+    auto folder = folderOf(id);
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) return {500, "couldn't make " + folder.string() + ": " + ec.message()};
 
-  // Numbered by arrival and counted from the folder, so the order survives restarts.
-  char stem[64];
-  std::snprintf(stem, sizeof stem, "%06zu-%s-%ss", countWavFiles(folder) + 1, chunk.source.c_str(),
-                chunk.at.c_str());
+    // Numbered by arrival and counted from the folder, so the order survives restarts.
+    char stem[64];
+    std::snprintf(stem, sizeof stem, "%06zu-%s-%ss", countWavFiles(folder) + 1, chunk.source.c_str(), chunk.at.c_str());
 
-  nlohmann::json fields = {{"source", chunk.source},
-                           {"at", std::stoull(chunk.at)},
-                           {"bytes", chunk.wav.size()},
-                           {"receivedAt", nowMs()}};
-  if (!chunk.words.empty()) fields["words"] = chunk.words;
-  if (!chunk.hears.empty()) {
-    // Kept as parsed JSON when it is JSON, so the file reads naturally; else verbatim.
-    auto parsed = nlohmann::json::parse(chunk.hears, nullptr, false);
-    fields["hears"] = parsed.is_discarded() ? nlohmann::json(chunk.hears) : parsed;
-  }
-  for (const auto& [key, value] : extra.items()) fields[key] = value;
+    nlohmann::json fields = {
+        {"source", chunk.source}, {"at", std::stoull(chunk.at)}, {"bytes", chunk.wav.size()}, {"receivedAt", nowMs()}};
+    if (!chunk.words.empty()) fields["words"] = chunk.words;
+    if (!chunk.hears.empty()) {
+        // Kept as parsed JSON when it is JSON, so the file reads naturally; else verbatim.
+        auto parsed = nlohmann::json::parse(chunk.hears, nullptr, false);
+        fields["hears"] = parsed.is_discarded() ? nlohmann::json(chunk.hears) : parsed;
+    }
+    for (const auto& [key, value] : extra.items()) fields[key] = value;
 
-  if (!writeWhole(folder / (std::string(stem) + ".wav"), chunk.wav) ||
-      !writeWhole(folder / (std::string(stem) + ".json"), fields.dump(2) + "\n"))
-    return {500, "couldn't write the chunk"};
-  return {200, std::string(stem) + ".wav"};
+    if (!writeWhole(folder / (std::string(stem) + ".wav"), chunk.wav) ||
+        !writeWhole(folder / (std::string(stem) + ".json"), fields.dump(2) + "\n"))
+        return {500, "couldn't write the chunk"};
+    return {200, std::string(stem) + ".wav"};
 }
 
 Outcome Meetings::update(const std::string& id, const std::string& body) {
-  if (!safeId(id)) return {400, "bad meeting id"};
-  auto change = nlohmann::json::parse(body, nullptr, false);
-  if (change.is_discarded() || !change.is_object()) return {400, "body must be a JSON object"};
+    if (!safeId(id)) return {400, "bad meeting id"};
+    auto change = nlohmann::json::parse(body, nullptr, false);
+    if (change.is_discarded() || !change.is_object()) return {400, "body must be a JSON object"};
 
-  std::lock_guard guard(lock_);
-  auto folder = folderOf(id);
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (ec) return {500, "couldn't make " + folder.string() + ": " + ec.message()};
+    std::lock_guard guard(lock_);
+    auto folder = folderOf(id);
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    if (ec) return {500, "couldn't make " + folder.string() + ": " + ec.message()};
 
-  auto recordPath = folder / "meeting.json";
-  nlohmann::json record = nlohmann::json::object();
-  if (std::ifstream in(recordPath); in) {
-    auto old = nlohmann::json::parse(in, nullptr, false);
-    if (old.is_object()) record = std::move(old);
-  }
-  record.update(change);
-  record["id"] = id;
-  record["updatedAt"] = nowMs();
-  if (!writeWhole(recordPath, record.dump(2) + "\n")) return {500, "couldn't write meeting.json"};
-  return {200, "ok"};
+    auto recordPath = folder / "meeting.json";
+    nlohmann::json record = nlohmann::json::object();
+    if (std::ifstream in(recordPath); in) {
+        auto old = nlohmann::json::parse(in, nullptr, false);
+        if (old.is_object()) record = std::move(old);
+    }
+    record.update(change);
+    record["id"] = id;
+    record["updatedAt"] = nowMs();
+    if (!writeWhole(recordPath, record.dump(2) + "\n")) return {500, "couldn't write meeting.json"};
+    return {200, "ok"};
 }
 
 }  // namespace devserver

@@ -1,65 +1,65 @@
 #include "Options.h"
 
+#include <unistd.h>
 #include <charconv>
 #include <cstdlib>
-#include <unistd.h>
 
 namespace devserver {
 
 std::filesystem::path defaultDataFolder() {
-  const char* state = std::getenv("XDG_STATE_HOME");
-  if (state && *state) return std::filesystem::path(state) / "nimbo-devserver";
-  // Per user, so two accounts on one machine don't fight over one folder.
-  return std::filesystem::path("/tmp") / ("nimbo-devserver-" + std::to_string(::getuid()));
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && *state) return std::filesystem::path(state) / "nimbo-devserver";
+    // Per user, so two accounts on one machine don't fight over one folder.
+    return std::filesystem::path("/tmp") / ("nimbo-devserver-" + std::to_string(::getuid()));
 }
 
 const char* usage() {
-  return "usage: nimbo-devserver [--host 127.0.0.1] [--port 3005] [--data DIR] [--require-session]\n";
+    return "usage: nimbo-devserver [--host 127.0.0.1] [--port 3005] [--data DIR] [--require-session]\n";
 }
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error) {
-  Options options;
-  error.clear();
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& flag = args[i];
-    if (flag == "--help" || flag == "-h") return std::nullopt;
-    if (flag == "--require-session") {
-      options.requireSession = true;
-      continue;
+    Options options;
+    error.clear();
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& flag = args[i];
+        if (flag == "--help" || flag == "-h") return std::nullopt;
+        if (flag == "--require-session") {
+            options.requireSession = true;
+            continue;
+        }
+        if (flag != "--host" && flag != "--port" && flag != "--data") {
+            error = "unknown argument \"" + flag + "\"";
+            return std::nullopt;
+        }
+        if (i + 1 >= args.size()) {
+            error = flag + " needs a value";
+            return std::nullopt;
+        }
+        const std::string& value = args[++i];
+        if (flag == "--host") {
+            if (value.empty()) {
+                error = "--host needs a value";
+                return std::nullopt;
+            }
+            options.host = value;
+        } else if (flag == "--port") {
+            int port = -1;
+            auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
+            if (ec != std::errc() || end != value.data() + value.size() || port < 0 || port > 65535) {
+                error = "--port wants a number from 0 to 65535, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            options.port = port;
+        } else {
+            if (value.empty()) {
+                error = "--data needs a folder";
+                return std::nullopt;
+            }
+            options.data = value;
+        }
     }
-    if (flag != "--host" && flag != "--port" && flag != "--data") {
-      error = "unknown argument \"" + flag + "\"";
-      return std::nullopt;
-    }
-    if (i + 1 >= args.size()) {
-      error = flag + " needs a value";
-      return std::nullopt;
-    }
-    const std::string& value = args[++i];
-    if (flag == "--host") {
-      if (value.empty()) {
-        error = "--host needs a value";
-        return std::nullopt;
-      }
-      options.host = value;
-    } else if (flag == "--port") {
-      int port = -1;
-      auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), port);
-      if (ec != std::errc() || end != value.data() + value.size() || port < 0 || port > 65535) {
-        error = "--port wants a number from 0 to 65535, not \"" + value + "\"";
-        return std::nullopt;
-      }
-      options.port = port;
-    } else {
-      if (value.empty()) {
-        error = "--data needs a folder";
-        return std::nullopt;
-      }
-      options.data = value;
-    }
-  }
-  if (options.data.empty()) options.data = defaultDataFolder();
-  return options;
+    if (options.data.empty()) options.data = defaultDataFolder();
+    return options;
 }
 
 }  // namespace devserver

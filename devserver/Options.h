@@ -8,10 +8,10 @@
 namespace devserver {
 
 struct Options {
-  std::string host = "127.0.0.1";  // loopback unless asked otherwise
-  int port = 3005;                 // the shell's built-in origin
-  std::filesystem::path data;      // where meeting uploads land
-  bool requireSession = false;     // refuse meeting requests without a known session cookie
+    std::string host = "127.0.0.1";  // loopback unless asked otherwise
+    int port = 3005;                 // the shell's built-in origin
+    std::filesystem::path data;      // where meeting uploads land
+    bool requireSession = false;     // refuse meeting requests without a known session cookie
 };
 
 // The data folder used when --data is not given: under $XDG_STATE_HOME, else /tmp.

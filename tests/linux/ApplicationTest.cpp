@@ -16,7 +16,9 @@
 namespace nimbo::test {
 namespace {
 
-Display* xDisplay() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
+Display* xDisplay() {
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
 
 // Records the delegate calls and answers quit requests from a script of replies.
 class ScriptedDelegate : public platform::ApplicationDelegate {

@@ -77,12 +77,17 @@ TEST_F(BridgePage, RequestsPostNormalisedPayloads) {
     EXPECT_EQ((*typed)["target"], Json(nullptr));
     EXPECT_EQ((*typed)["capture"], Json(nullptr));
     EXPECT_EQ((*typed)["elementId"], Json(nullptr));
-    const auto submitted = payloadOf("nimboDesktop.type('x', {x: 1}, {submit: true, target: 'Mail', "
-                                     "field: {capture: 3, elementId: 'e7'}})",
-                                     "nimbo:type");
+    const auto submitted = payloadOf(
+        "nimboDesktop.type('x', {x: 1}, {submit: true, target: 'Mail', "
+        "field: {capture: 3, elementId: 'e7'}})",
+        "nimbo:type");
     ASSERT_TRUE(submitted);
-    EXPECT_EQ(*submitted, Json({{"text", "x"}, {"at", {{"x", 1}}}, {"submit", true}, {"target", "Mail"},
-                                {"capture", 3}, {"elementId", "e7"}}));
+    EXPECT_EQ(*submitted, Json({{"text", "x"},
+                                {"at", {{"x", 1}}},
+                                {"submit", true},
+                                {"target", "Mail"},
+                                {"capture", 3},
+                                {"elementId", "e7"}}));
 
     const Json hide{{"hideOverlays", true}};
     EXPECT_EQ(payloadOf("nimboDesktop.watchFrame()", "nimbo:watch-frame"), hide);
@@ -125,7 +130,8 @@ TEST_F(BridgePage, InvokesResolveThroughTheBridge) {
 }
 
 TEST_F(BridgePage, EventsReachEverySubscriberOnce) {
-    ASSERT_FALSE(page_.run(R"JS(
+    ASSERT_FALSE(page_
+                     .run(R"JS(
         window.__heard = [];
         nimboDesktop.onCaption((p) => __heard.push("first:" + p.text));
         nimboDesktop.onCaption(() => { throw new Error("a broken subscriber"); });

@@ -36,7 +36,8 @@ bool waitUntil(const std::function<bool()>& condition, double seconds) {
     const double deadline = clock.now() + seconds;
     // A 10 ms tick keeps the loop waking up so the deadline is noticed even
     // when nothing else happens; everything else is real events.
-    const guint tick = g_timeout_add(10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
+    const guint tick = g_timeout_add(
+        10, [](gpointer) -> gboolean { return G_SOURCE_CONTINUE; }, nullptr);
     bool held = condition();
     while (!held && clock.now() < deadline) {
         g_main_context_iteration(nullptr, TRUE);
@@ -59,7 +60,9 @@ TempDir::TempDir() {
     g_free(made);
 }
 
-TempDir::~TempDir() { removeTree(path_); }
+TempDir::~TempDir() {
+    removeTree(path_);
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -75,14 +78,13 @@ void writeFile(const std::string& path, const std::string& text) {
 
 DevServer::DevServer() {
     x11::GErrorPtr error;
-    process_ = x11::GObjectPtr<GSubprocess>::adopt(
-        g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE, error.out(), NIMBO_DEVSERVER, "--host", "127.0.0.1",
-                         "--port", "0", nullptr));
+    process_ = x11::GObjectPtr<GSubprocess>::adopt(g_subprocess_new(
+        G_SUBPROCESS_FLAGS_STDOUT_PIPE, error.out(), NIMBO_DEVSERVER, "--host", "127.0.0.1", "--port", "0", nullptr));
     if (!process_) throw std::runtime_error(std::string("cannot start the devserver: ") + error->message);
 
     // Read its first line through the main loop: "nimbo-devserver: listening on http://HOST:PORT".
-    auto stream = x11::GObjectPtr<GDataInputStream>::adopt(
-        g_data_input_stream_new(g_subprocess_get_stdout_pipe(process_.get())));
+    auto stream =
+        x11::GObjectPtr<GDataInputStream>::adopt(g_data_input_stream_new(g_subprocess_get_stdout_pipe(process_.get())));
     struct Read {
         bool done = false;
         std::string line;
@@ -97,7 +99,8 @@ DevServer::DevServer() {
             state->done = true;
         },
         &read);
-    if (!waitUntil([&] { return read.done; }, 15.0)) throw std::runtime_error("the devserver never said where it listens");
+    if (!waitUntil([&] { return read.done; }, 15.0))
+        throw std::runtime_error("the devserver never said where it listens");
     const auto at = read.line.find("http://");
     if (at == std::string::npos) throw std::runtime_error("unexpected devserver banner: " + read.line);
     origin_ = read.line.substr(at);
@@ -123,8 +126,8 @@ SilentServer::SilentServer() {
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd_, 16) != 0 || ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd_, 16) != 0 ||
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0)
         throw std::runtime_error("cannot make a silent server");
     port_ = ntohs(address.sin_port);
 }
@@ -142,14 +145,15 @@ int refusedPort() {
 Child::Child(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
              const std::string& stdoutPath) {
     auto launcher = x11::GObjectPtr<GSubprocessLauncher>::adopt(g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_NONE));
-    for (const auto& [name, value] : env) g_subprocess_launcher_setenv(launcher.get(), name.c_str(), value.c_str(), TRUE);
+    for (const auto& [name, value] : env)
+        g_subprocess_launcher_setenv(launcher.get(), name.c_str(), value.c_str(), TRUE);
     if (!stdoutPath.empty()) g_subprocess_launcher_set_stdout_file_path(launcher.get(), stdoutPath.c_str());
     std::vector<const gchar*> args;
     for (const auto& arg : argv) args.push_back(arg.c_str());
     args.push_back(nullptr);
     x11::GErrorPtr error;
-    process_ = x11::GObjectPtr<GSubprocess>::adopt(
-        g_subprocess_launcher_spawnv(launcher.get(), args.data(), error.out()));
+    process_ =
+        x11::GObjectPtr<GSubprocess>::adopt(g_subprocess_launcher_spawnv(launcher.get(), args.data(), error.out()));
     if (!process_) throw std::runtime_error(std::string("cannot start ") + argv.front() + ": " + error->message);
     g_subprocess_wait_async(
         process_.get(), nullptr, [](GObject*, GAsyncResult*, gpointer data) { *static_cast<bool*>(data) = true; },
@@ -163,7 +167,9 @@ Child::~Child() {
     }
 }
 
-void Child::signal(int number) { g_subprocess_send_signal(process_.get(), number); }
+void Child::signal(int number) {
+    g_subprocess_send_signal(process_.get(), number);
+}
 
 std::optional<int> Child::waitForExit(double seconds) {
     if (!waitUntil([&] { return done_; }, seconds)) return std::nullopt;

@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 #include "Desktop.h"
 #include "platform/linux/BundleFile.h"
 #include "platform/linux/JsonDefaults.h"

@@ -41,18 +41,24 @@ private:
         const std::string post = "window.webkit.messageHandlers.nimbo.postMessage";
         if (std::string(path) == "/main") {
             // Same-origin, same-process child: a srcdoc frame posting directly.
-            const std::string same = "<script>" + post +
-                                     "({kind:'send',channel:'nimbo:log',payload:'same-origin child'});</script>";
-            body = "<!doctype html><html><body>"
-                   "<iframe id='cross' src='" + self->url("localhost", "/child") + "'></iframe>"
-                   "<iframe id='same' srcdoc=\"" + same + "\"></iframe>"
-                   "</body></html>";
+            const std::string same =
+                "<script>" + post + "({kind:'send',channel:'nimbo:log',payload:'same-origin child'});</script>";
+            body =
+                "<!doctype html><html><body>"
+                "<iframe id='cross' src='" +
+                self->url("localhost", "/child") +
+                "'></iframe>"
+                "<iframe id='same' srcdoc=\"" +
+                same +
+                "\"></iframe>"
+                "</body></html>";
         } else if (std::string(path) == "/child") {
             body = "<!doctype html><html><body><script>" + post +
                    "({kind:'send',channel:'nimbo:log',payload:'cross-origin child'});" + post +
                    "({__nimboFrameToken:'guess',body:{kind:'send',channel:'nimbo:log',payload:'forged'}});"
                    "try { parent.webkit.messageHandlers.nimbo.postMessage({kind:'send',channel:'nimbo:log',"
-                   "payload:'through parent'}); } catch (e) {" + post +
+                   "payload:'through parent'}); } catch (e) {" +
+                   post +
                    "({kind:'send',channel:'nimbo:log',payload:'parent refused'}); }"
                    "</script></body></html>";
         } else {

@@ -138,13 +138,19 @@ TEST_F(Load, TheCoreHearsWhenThePageProcessDies) {
 
 TEST_F(Load, ScriptsRunWithNamedArgumentsAndReportErrors) {
     ASSERT_TRUE(page_.open(server_->origin() + "/spatial/overlay"));
-    const Json arguments = {{"text", "a \"quoted\" — line\n"}, {"count", 3},       {"big", 9007199254740993LL},
-                            {"ratio", 0.25},                    {"yes", true},     {"nothing", nullptr},
-                            {"list", {1, "two", false}},        {"empty", Json::array()},
+    const Json arguments = {{"text", "a \"quoted\" — line\n"},
+                            {"count", 3},
+                            {"big", 9007199254740993LL},
+                            {"ratio", 0.25},
+                            {"yes", true},
+                            {"nothing", nullptr},
+                            {"list", {1, "two", false}},
+                            {"empty", Json::array()},
                             {"nested", {{"inner", {{"deep", "x"}, {"flag", false}, {"none", nullptr}}}}}};
-    const auto echoed = page_.run("return {text, count, big, ratio, yes, nothing, list, empty, nested, "
-                                  "kinds: [typeof count, typeof nothing, Array.isArray(list), typeof yes]};",
-                                  arguments);
+    const auto echoed = page_.run(
+        "return {text, count, big, ratio, yes, nothing, list, empty, nested, "
+        "kinds: [typeof count, typeof nothing, Array.isArray(list), typeof yes]};",
+        arguments);
     ASSERT_FALSE(echoed.error) << *echoed.error;
     ASSERT_TRUE(echoed.value);
     EXPECT_EQ((*echoed.value)["text"], arguments["text"]);

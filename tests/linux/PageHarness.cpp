@@ -11,9 +11,8 @@ PageHarness::PageHarness(bool withBridge) {
     options.title = "nimbo test page";
     window_ = desktop().windows().makePageWindow(options);
     if (withBridge) window_->web().addUserScript({bridgeScriptSource(), true});
-    window_->web().setMessageHandler("nimbo", [this](const platform::ScriptMessage& message) {
-        messages_.push_back(message);
-    });
+    window_->web().setMessageHandler("nimbo",
+                                     [this](const platform::ScriptMessage& message) { messages_.push_back(message); });
     window_->orderFront();
 }
 

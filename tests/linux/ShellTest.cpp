@@ -18,7 +18,9 @@ std::vector<std::string> linesOf(const std::string& text) {
     return lines;
 }
 
-bool startsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
 
 // The five report lines, found after the last start banner.
 std::vector<std::string> reportIn(const std::string& log) {
@@ -45,7 +47,8 @@ TEST(Shell, ReportsReadyInItsLogAndQuitsOnSigterm) {
                 home.path() + "/stdout.txt");
 
     ASSERT_TRUE(waitUntil([&] { return reportIn(readFile(log)).size() == 5 || shell.exited(); }, 30.0))
-        << "log so far:\n" << readFile(log);
+        << "log so far:\n"
+        << readFile(log);
     ASSERT_FALSE(shell.exited()) << "log:\n" << readFile(log);
     const std::string text = readFile(log);
     const auto report = reportIn(text);

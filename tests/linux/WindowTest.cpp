@@ -15,9 +15,13 @@
 namespace nimbo::test {
 namespace {
 
-Display* xDisplay() { return GDK_DISPLAY_XDISPLAY(gdk_display_get_default()); }
+Display* xDisplay() {
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
 
-x11::WebPageWindow& gtkOf(platform::PageWindow& window) { return dynamic_cast<x11::WebPageWindow&>(window); }
+x11::WebPageWindow& gtkOf(platform::PageWindow& window) {
+    return dynamic_cast<x11::WebPageWindow&>(window);
+}
 
 Window xidOf(platform::PageWindow& window) {
     return GDK_WINDOW_XID(gtk_widget_get_window(GTK_WIDGET(gtkOf(window).gtkWindow())));
@@ -31,7 +35,9 @@ std::shared_ptr<platform::PageWindow> makeWindow(Rect frame, bool transparent = 
     return desktop().windows().makePageWindow(options);
 }
 
-bool mapped(platform::PageWindow& window) { return gtk_widget_get_mapped(GTK_WIDGET(gtkOf(window).gtkWindow())); }
+bool mapped(platform::PageWindow& window) {
+    return gtk_widget_get_mapped(GTK_WIDGET(gtkOf(window).gtkWindow()));
+}
 
 // Where the X server has the window, in root coordinates.
 GdkRectangle serverGeometry(platform::PageWindow& window) {
@@ -73,7 +79,8 @@ TEST(PageWindow, FramesAreBottomLeftAroundThePrimaryMonitor) {
     ASSERT_TRUE(waitUntil([&] {
         const auto got = serverGeometry(*window);
         return got.x == expected.x && got.y == expected.y && got.width == 300 && got.height == 150;
-    })) << "at " << serverGeometry(*window).x << "," << serverGeometry(*window).y;
+    })) << "at "
+        << serverGeometry(*window).x << "," << serverGeometry(*window).y;
     EXPECT_EQ(window->frame(), (Rect{{100, 200}, {300, 150}}));
 
     window->setFrame(Rect{{0, 0}, {400, 100}});  // the primary's bottom-left corner
@@ -162,9 +169,10 @@ TEST_F(Keyboard, MonitorsSeeKeysAndCanSwallowThem) {
     platform::WebView::Events events;
     events.finished = [&] { loaded = true; };
     first_->web().setEvents(events);
-    first_->web().load("data:text/html,<body><script>window.keys=0;"
-                       "addEventListener('keydown',()=>keys++,true);</script></body>",
-                       10.0);
+    first_->web().load(
+        "data:text/html,<body><script>window.keys=0;"
+        "addEventListener('keydown',()=>keys++,true);</script></body>",
+        10.0);
     ASSERT_TRUE(waitUntil([&] { return loaded; }));
     first_->makeKey();
     ASSERT_TRUE(waitUntil([&] { return first_->isKey(); }));

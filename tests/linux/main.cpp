@@ -11,7 +11,9 @@ namespace nimbo::test {
 namespace {
 std::unique_ptr<platform::Platform> theDesktop;
 }
-platform::Platform& desktop() { return *theDesktop; }
+platform::Platform& desktop() {
+    return *theDesktop;
+}
 }  // namespace nimbo::test
 
 int main(int argc, char** argv) {

@@ -45,7 +45,8 @@ void readProperty(Display* display, Window window, Atom property, Atom type, int
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     if (XGetWindowProperty(display, window, property, 0, length, False, type, &actualType, &actualFormat, &count,
-                           &after, &data) != Success || !data) {
+                           &after, &data) != Success ||
+        !data) {
         return;
     }
     if (actualType == type && actualFormat == format) use(data, count);
@@ -64,9 +65,8 @@ std::vector<unsigned long> windowProperty(Display* display, Window window, Atom 
 
 std::string textProperty(Display* display, Window window, Atom property, Atom type) {
     std::string text;
-    readProperty(display, window, property, type, 8, 1024, [&](unsigned char* data, unsigned long count) {
-        text.assign(reinterpret_cast<char*>(data), count);
-    });
+    readProperty(display, window, property, type, 8, 1024,
+                 [&](unsigned char* data, unsigned long count) { text.assign(reinterpret_cast<char*>(data), count); });
     return text;
 }
 
@@ -120,14 +120,14 @@ void DesktopApplication::requestTerminate() {
         return;
     }
     switch (delegate_->applicationShouldTerminate()) {
-    case platform::TerminateReply::now:
-        terminate();
-        break;
-    case platform::TerminateReply::cancel:
-        break;
-    case platform::TerminateReply::later:
-        awaitingReply_ = true;
-        break;
+        case platform::TerminateReply::now:
+            terminate();
+            break;
+        case platform::TerminateReply::cancel:
+            break;
+        case platform::TerminateReply::later:
+            awaitingReply_ = true;
+            break;
     }
 }
 
@@ -229,27 +229,30 @@ std::optional<platform::RunningApp> DesktopApplication::activeApplication() {
     GdkDisplay* gdkDisplay = gdk_display_get_default();
     if (!gdkDisplay || !GDK_IS_X11_DISPLAY(gdkDisplay)) return std::nullopt;
     Display* display = GDK_DISPLAY_XDISPLAY(gdkDisplay);
-    const auto active = windowProperty(display, gdk_x11_get_default_root_xwindow(),
-                                       gdk_x11_get_xatom_by_name_for_display(gdkDisplay, "_NET_ACTIVE_WINDOW"),
-                                       XA_WINDOW);
+    const auto active =
+        windowProperty(display, gdk_x11_get_default_root_xwindow(),
+                       gdk_x11_get_xatom_by_name_for_display(gdkDisplay, "_NET_ACTIVE_WINDOW"), XA_WINDOW);
     if (active.empty() || active[0] == None) return std::nullopt;
     const Window window = active[0];
 
     // The window may be gone by the time we read it.
     gdk_x11_display_error_trap_push(gdkDisplay);
-    const auto pid = windowProperty(display, window, gdk_x11_get_xatom_by_name_for_display(gdkDisplay, "_NET_WM_PID"),
-                                    XA_CARDINAL);
+    const auto pid =
+        windowProperty(display, window, gdk_x11_get_xatom_by_name_for_display(gdkDisplay, "_NET_WM_PID"), XA_CARDINAL);
     std::string name;
     XClassHint hint{};
     if (XGetClassHint(display, window, &hint)) {
-        if (hint.res_class && hint.res_class[0]) name = hint.res_class;
-        else if (hint.res_name) name = hint.res_name;
+        if (hint.res_class && hint.res_class[0])
+            name = hint.res_class;
+        else if (hint.res_name)
+            name = hint.res_name;
         if (hint.res_name) XFree(hint.res_name);
         if (hint.res_class) XFree(hint.res_class);
     }
-    if (name.empty())
+    if (name.empty()) {
         name = textProperty(display, window, gdk_x11_get_xatom_by_name_for_display(gdkDisplay, "_NET_WM_NAME"),
                             gdk_x11_get_xatom_by_name_for_display(gdkDisplay, "UTF8_STRING"));
+    }
     gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
 
     if (pid.empty() || pid[0] == 0) return std::nullopt;
@@ -294,6 +297,8 @@ void DesktopApplication::screenChanged() {
         this, nullptr);
 }
 
-int DesktopApplication::processId() const { return static_cast<int>(::getpid()); }
+int DesktopApplication::processId() const {
+    return static_cast<int>(::getpid());
+}
 
 }  // namespace nimbo::x11

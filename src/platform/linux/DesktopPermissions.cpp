@@ -39,8 +39,8 @@ bool DesktopPermissions::accessibilityTrusted() const {
     if (!bus) return false;
     GErrorPtr callError;
     GVariant* reply = g_dbus_connection_call_sync(bus.get(), "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus",
-                                                  "GetAddress", nullptr, G_VARIANT_TYPE("(s)"),
-                                                  G_DBUS_CALL_FLAGS_NONE, kBusTimeoutMs, nullptr, callError.out());
+                                                  "GetAddress", nullptr, G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE,
+                                                  kBusTimeoutMs, nullptr, callError.out());
     if (!reply) return false;
     const gchar* address = nullptr;
     g_variant_get(reply, "(&s)", &address);

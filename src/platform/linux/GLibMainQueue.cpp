@@ -20,15 +20,13 @@ guint toMilliseconds(double seconds) {
 // may race with a firing timer when called from another thread.
 class TimerItem final : public platform::WorkItem, public std::enable_shared_from_this<TimerItem> {
 public:
-    TimerItem(std::function<void()> work, bool repeating)
-        : work_(std::move(work)), repeating_(repeating) {}
+    TimerItem(std::function<void()> work, bool repeating) : work_(std::move(work)), repeating_(repeating) {}
 
     void start(guint milliseconds) {
         auto* keep = new std::shared_ptr<TimerItem>(shared_from_this());
         GSource* source = g_timeout_source_new(milliseconds);
-        g_source_set_callback(source, &TimerItem::dispatch, keep, [](gpointer data) {
-            delete static_cast<std::shared_ptr<TimerItem>*>(data);
-        });
+        g_source_set_callback(source, &TimerItem::dispatch, keep,
+                              [](gpointer data) { delete static_cast<std::shared_ptr<TimerItem>*>(data); });
         {
             std::lock_guard lock(mutex_);
             source_ = source;  // our reference from g_timeout_source_new

@@ -29,7 +29,8 @@ bool isIdentifier(const std::string& name) {
 }
 
 GVariant* stringVariant(const std::string& text) {
-    if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return g_variant_new_string(text.c_str());
+    if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr))
+        return g_variant_new_string(text.c_str());
     // GVariant strings must be UTF-8; broken sequences become U+FFFD.
     GCharPtr valid(g_utf8_make_valid(text.data(), static_cast<gssize>(text.size())));
     return g_variant_new_string(valid.get());
@@ -50,22 +51,25 @@ ScriptArguments scriptArguments(const Json& arguments) {
         }
         GVariant* member = nullptr;
         switch (value.type()) {
-        case Json::value_t::string:
-            member = stringVariant(value.get_ref<const std::string&>());
-            break;
-        case Json::value_t::number_integer:
-            member = g_variant_new_int64(value.get<std::int64_t>());
-            break;
-        case Json::value_t::number_unsigned:
-            member = g_variant_new_uint64(value.get<std::uint64_t>());
-            break;
-        case Json::value_t::number_float:
-            member = g_variant_new_double(value.get<double>());
-            break;
-        default:
-            member = stringVariant(value.dump(-1, ' ', false, Json::error_handler_t::replace));
-            out.prelude += name + " = JSON.parse(" + name + ");\n";
-            break;
+            case Json::value_t::string:
+                member = stringVariant(value.get_ref<const std::string&>());
+                break;
+            case Json::value_t::number_integer:
+                member = g_variant_new_int64(value.get<std::int64_t>());
+                break;
+            case Json::value_t::number_unsigned:
+                member = g_variant_new_uint64(value.get<std::uint64_t>());
+                break;
+            case Json::value_t::number_float:
+                member = g_variant_new_double(value.get<double>());
+                break;
+            default:
+                member = stringVariant(value.dump(-1, ' ', false, Json::error_handler_t::replace));
+                out.prelude += name;
+                out.prelude += " = JSON.parse(";
+                out.prelude += name;
+                out.prelude += ");\n";
+                break;
         }
         g_variant_builder_add(&builder, "{sv}", name.c_str(), member);
     }

@@ -12,7 +12,6 @@
 #include <fstream>
 #include <sstream>
 
-
 namespace nimbo::x11 {
 namespace {
 
@@ -97,8 +96,8 @@ void JsonDefaults::loadLocked() const {
     // Keep the unreadable file for the user to inspect; start from empty defaults.
     const std::string aside = freeCorruptName(path_);
     if (std::rename(path_.c_str(), aside.c_str()) == 0) {
-        std::fprintf(stderr, "nimbo: defaults file %s is not a JSON object — kept as %s\n",
-                     path_.c_str(), aside.c_str());
+        std::fprintf(stderr, "nimbo: defaults file %s is not a JSON object — kept as %s\n", path_.c_str(),
+                     aside.c_str());
     } else {
         std::fprintf(stderr, "nimbo: defaults file %s is not a JSON object and could not be moved aside — %s\n",
                      path_.c_str(), std::strerror(errno));

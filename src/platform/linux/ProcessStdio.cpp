@@ -14,7 +14,7 @@ namespace {
 bool reopenDescriptor(FILE* stream, int target, const std::string& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) return false;
-    std::fflush(stream);  // what was written so far belongs to the old output
+    std::fflush(stream);                      // what was written so far belongs to the old output
     const bool ok = ::dup2(fd, target) >= 0;  // dup2 clears close-on-exec on the target
     ::close(fd);
     return ok;
@@ -22,7 +22,9 @@ bool reopenDescriptor(FILE* stream, int target, const std::string& path) {
 
 }  // namespace
 
-bool ProcessStdio::outputIsTerminal() const { return ::isatty(STDOUT_FILENO) == 1; }
+bool ProcessStdio::outputIsTerminal() const {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
 
 std::optional<bool> ProcessStdio::outputIsCharacterDevice() const {
     struct stat status {};
@@ -30,9 +32,13 @@ std::optional<bool> ProcessStdio::outputIsCharacterDevice() const {
     return S_ISCHR(status.st_mode);
 }
 
-bool ProcessStdio::reopenOutput(const std::string& path) { return reopenDescriptor(stdout, STDOUT_FILENO, path); }
+bool ProcessStdio::reopenOutput(const std::string& path) {
+    return reopenDescriptor(stdout, STDOUT_FILENO, path);
+}
 
-bool ProcessStdio::reopenError(const std::string& path) { return reopenDescriptor(stderr, STDERR_FILENO, path); }
+bool ProcessStdio::reopenError(const std::string& path) {
+    return reopenDescriptor(stderr, STDERR_FILENO, path);
+}
 
 void ProcessStdio::setOutputBuffering(platform::Buffering mode) {
     std::fflush(stdout);

@@ -28,7 +28,8 @@ GdkRectangle rootRectFromFrame(const Rect& frame) {
 Rect frameFromRootRect(int x, int y, int width, int height) {
     const GdkRectangle primary = primaryMonitorArea();
     const double bottom = static_cast<double>(primary.y + primary.height) - (y + height);
-    return Rect{{static_cast<double>(x - primary.x), bottom}, {static_cast<double>(width), static_cast<double>(height)}};
+    return Rect{{static_cast<double>(x - primary.x), bottom},
+                {static_cast<double>(width), static_cast<double>(height)}};
 }
 
 }  // namespace nimbo::x11

@@ -24,8 +24,7 @@ void ThreadPool::async(platform::Priority priority, std::function<void()> work) 
     {
         std::lock_guard lock(mutex_);
         if (stopping_) return;
-        (priority == platform::Priority::userInitiated ? userInitiated_ : utility_)
-            .push_back(std::move(work));
+        (priority == platform::Priority::userInitiated ? userInitiated_ : utility_).push_back(std::move(work));
     }
     wake_.notify_one();
 }

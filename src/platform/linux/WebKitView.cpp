@@ -29,16 +29,16 @@ platform::NavigationError translate(const GError* error) {
         return {kUrlErrorDomain, -999, "cancelled"};
     if (error->domain == G_IO_ERROR) {
         switch (error->code) {
-        case G_IO_ERROR_CONNECTION_REFUSED:
-        case G_IO_ERROR_HOST_UNREACHABLE:
-        case G_IO_ERROR_NETWORK_UNREACHABLE:
-            return {kUrlErrorDomain, -1004, message};
-        case G_IO_ERROR_TIMED_OUT:
-            return {kUrlErrorDomain, -1001, message};
-        case G_IO_ERROR_CANCELLED:
-            return {kUrlErrorDomain, -999, message};
-        default:
-            break;
+            case G_IO_ERROR_CONNECTION_REFUSED:
+            case G_IO_ERROR_HOST_UNREACHABLE:
+            case G_IO_ERROR_NETWORK_UNREACHABLE:
+                return {kUrlErrorDomain, -1004, message};
+            case G_IO_ERROR_TIMED_OUT:
+                return {kUrlErrorDomain, -1001, message};
+            case G_IO_ERROR_CANCELLED:
+                return {kUrlErrorDomain, -999, message};
+            default:
+                break;
         }
     }
     if (error->domain == G_RESOLVER_ERROR) return {kUrlErrorDomain, -1003, message};
@@ -52,8 +52,8 @@ WebKitView::WebKitView(bool transparent)
       cancellable_(GObjectPtr<GCancellable>::adopt(g_cancellable_new())),
       alive_(std::make_shared<WebKitView*>(this)),
       token_(randomToken()) {
-    view_ = GObjectPtr<WebKitWebView>::retain(WEBKIT_WEB_VIEW(
-        g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", contentManager_.get(), nullptr)));
+    view_ = GObjectPtr<WebKitWebView>::retain(
+        WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "user-content-manager", contentManager_.get(), nullptr)));
     if (transparent) {
         const GdkRGBA clear{0, 0, 0, 0};
         webkit_web_view_set_background_color(view_.get(), &clear);
@@ -102,7 +102,9 @@ void WebKitView::setMessageHandler(const std::string& name,
     rebuildScripts();
 }
 
-void WebKitView::setEvents(Events events) { events_ = std::move(events); }
+void WebKitView::setEvents(Events events) {
+    events_ = std::move(events);
+}
 
 // The guard goes first so that no other script, ours or the page's, ever sees
 // the unwrapped postMessage of the main frame.
@@ -127,9 +129,12 @@ std::string WebKitView::frameGuardSource() const {
     // Everything the wrapper calls is captured now, before page code could
     // replace it; the token never leaves the closure except inside a post.
     return std::string(R"JS((() => {
-  const token = ")JS") + token_ + R"JS(";
-  const names = )JS" + names.dump() + R"JS(;
-  const tokenKey = ")JS" + kTokenKey + R"JS(", bodyKey = ")JS" + kBodyKey + R"JS(";
+  const token = ")JS") +
+           token_ + R"JS(";
+  const names = )JS" +
+           names.dump() + R"JS(;
+  const tokenKey = ")JS" +
+           kTokenKey + R"JS(", bodyKey = ")JS" + kBodyKey + R"JS(";
   const handlers = window.webkit && window.webkit.messageHandlers;
   if (!handlers) return;
   const define = Object.defineProperty;
@@ -209,9 +214,9 @@ void WebKitView::callAsync(const std::string& body, const Json& arguments,
         [](GObject* source, GAsyncResult* asyncResult, gpointer userData) {
             std::unique_ptr<CallData> call(static_cast<CallData*>(userData));
             GErrorPtr error;
-            GObjectPtr<JSCValue> value = GObjectPtr<JSCValue>::adopt(
-                webkit_web_view_call_async_javascript_function_finish(WEBKIT_WEB_VIEW(source), asyncResult,
-                                                                      error.out()));
+            GObjectPtr<JSCValue> value =
+                GObjectPtr<JSCValue>::adopt(webkit_web_view_call_async_javascript_function_finish(
+                    WEBKIT_WEB_VIEW(source), asyncResult, error.out()));
             // A view that went away takes its pending answers with it.
             if (call->alive.expired() || !call->done) return;
             platform::ScriptResult result;
@@ -267,20 +272,19 @@ void WebKitView::onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer d
     auto* self = static_cast<WebKitView*>(data);
     if (self->detached_) return;
     switch (event) {
-    case WEBKIT_LOAD_STARTED:
-        break;
-    case WEBKIT_LOAD_REDIRECTED:
-        break;
-    case WEBKIT_LOAD_COMMITTED:
-        self->cancelLoadTimer();
-        break;
-    case WEBKIT_LOAD_FINISHED:
-        self->cancelLoadTimer();
-        if (!self->failed_ && self->events_.finished) {
-            auto finished = self->events_.finished;
-            finished();
-        }
-        break;
+        case WEBKIT_LOAD_STARTED:
+        case WEBKIT_LOAD_REDIRECTED:
+            break;
+        case WEBKIT_LOAD_COMMITTED:
+            self->cancelLoadTimer();
+            break;
+        case WEBKIT_LOAD_FINISHED:
+            self->cancelLoadTimer();
+            if (!self->failed_ && self->events_.finished) {
+                auto finished = self->events_.finished;
+                finished();
+            }
+            break;
     }
 }
 

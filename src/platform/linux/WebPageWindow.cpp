@@ -85,7 +85,9 @@ void WebPageWindow::setIgnoresMouse(bool ignores) {
     }
 }
 
-bool WebPageWindow::isKey() const { return window_ && gtk_window_is_active(window_); }
+bool WebPageWindow::isKey() const {
+    return window_ && gtk_window_is_active(window_);
+}
 
 void WebPageWindow::makeKey() {
     if (!window_) return;
@@ -162,8 +164,10 @@ gboolean WebPageWindow::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer dat
     gtk_window_get_position(self->window_, &x, &y);
     gtk_window_get_size(self->window_, &width, &height);
     const Rect actual = frameFromRootRect(x, y, width, height);
-    if (!self->placing_) self->frame_ = actual;
-    else if (actual == self->frame_) self->placing_ = false;
+    if (!self->placing_)
+        self->frame_ = actual;
+    else if (actual == self->frame_)
+        self->placing_ = false;
     return FALSE;
 }
 
