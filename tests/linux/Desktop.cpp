@@ -19,10 +19,11 @@ void removeTree(const std::string& path) {
     if (dir) {
         while (const gchar* name = g_dir_read_name(dir)) {
             const std::string child = path + "/" + name;
-            if (g_file_test(child.c_str(), G_FILE_TEST_IS_DIR) && !g_file_test(child.c_str(), G_FILE_TEST_IS_SYMLINK))
+            if (g_file_test(child.c_str(), G_FILE_TEST_IS_DIR) && !g_file_test(child.c_str(), G_FILE_TEST_IS_SYMLINK)) {
                 removeTree(child);
-            else
+            } else {
                 g_unlink(child.c_str());
+            }
         }
         g_dir_close(dir);
     }
@@ -149,6 +150,7 @@ Child::Child(const std::vector<std::string>& argv, const std::vector<std::pair<s
         g_subprocess_launcher_setenv(launcher.get(), name.c_str(), value.c_str(), TRUE);
     if (!stdoutPath.empty()) g_subprocess_launcher_set_stdout_file_path(launcher.get(), stdoutPath.c_str());
     std::vector<const gchar*> args;
+    args.reserve(argv.size() + 1);
     for (const auto& arg : argv) args.push_back(arg.c_str());
     args.push_back(nullptr);
     x11::GErrorPtr error;

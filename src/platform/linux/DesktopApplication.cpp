@@ -242,10 +242,11 @@ std::optional<platform::RunningApp> DesktopApplication::activeApplication() {
     std::string name;
     XClassHint hint{};
     if (XGetClassHint(display, window, &hint)) {
-        if (hint.res_class && hint.res_class[0])
+        if (hint.res_class && hint.res_class[0]) {
             name = hint.res_class;
-        else if (hint.res_name)
+        } else if (hint.res_name) {
             name = hint.res_name;
+        }
         if (hint.res_name) XFree(hint.res_name);
         if (hint.res_class) XFree(hint.res_class);
     }

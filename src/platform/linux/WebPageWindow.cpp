@@ -164,10 +164,11 @@ gboolean WebPageWindow::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer dat
     gtk_window_get_position(self->window_, &x, &y);
     gtk_window_get_size(self->window_, &width, &height);
     const Rect actual = frameFromRootRect(x, y, width, height);
-    if (!self->placing_)
+    if (!self->placing_) {
         self->frame_ = actual;
-    else if (actual == self->frame_)
+    } else if (actual == self->frame_) {
         self->placing_ = false;
+    }
     return FALSE;
 }
 
