@@ -7,6 +7,7 @@ namespace nimbo::x11 {
 namespace {
 
 // (evdev code, virtual key code). Super stands for Command and Alt for Option.
+// clang-format off
 constexpr std::pair<unsigned, int> kTable[] = {
     {1, 53},  // Escape
     {2, 18},    {3, 19},    {4, 20},    {5, 21},    {6, 23},   {7, 22},   {8, 26},   {9, 28},   {10, 25},
@@ -63,6 +64,7 @@ constexpr std::pair<unsigned, int> kTable[] = {
     {127, 110},                         // Menu: contextual menu
     {183, 105}, {184, 107}, {185, 113}, {186, 106}, {187, 64}, {188, 79}, {189, 80}, {190, 90},  // F13..F20
 };
+// clang-format on
 
 constexpr std::array<int, 256> buildLookup() {
     std::array<int, 256> lookup{};
