@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <vector>
 
@@ -91,6 +93,80 @@ TEST(Shell, RefusesToStartWithoutADisplay) {
     const auto status = shell.waitForExit(10.0);
     ASSERT_TRUE(status);
     EXPECT_NE(*status, 0);
+}
+
+// The program as a user in the same session would start it again: same home,
+// same folders, same server.
+struct Launch {
+    const DevServer& server;
+    const TempDir& home;
+    std::vector<std::pair<std::string, std::string>> extra;
+
+    std::string log() const { return home.path() + "/state/nimbo/nimbo.log"; }
+    std::unique_ptr<Child> start(const std::string& name) const {
+        std::vector<std::pair<std::string, std::string>> env = {{"NIMBO_URL", server.origin()},
+                                                                {"HOME", home.path()},
+                                                                {"XDG_STATE_HOME", home.path() + "/state"},
+                                                                {"XDG_CONFIG_HOME", home.path() + "/config"},
+                                                                {"XDG_DATA_HOME", home.path() + "/data"},
+                                                                {"XDG_CACHE_HOME", home.path() + "/cache"}};
+        env.insert(env.end(), extra.begin(), extra.end());
+        return std::make_unique<Child>(std::vector<std::string>{NIMBO_BINARY}, env,
+                                       home.path() + "/" + name + ".stdout.txt");
+    }
+    size_t readyReports() const {
+        size_t count = 0;
+        for (const auto& line : linesOf(readFile(log())))
+            if (startsWith(line, "nimbo (shell) ready")) ++count;
+        return count;
+    }
+};
+
+TEST(SecondLaunch, ReopensTheRunningShellAndLeavesWithoutStartingAnother) {
+    DevServer server;
+    TempDir home;
+    const Launch launch{server, home, {}};
+    auto first = launch.start("first");
+    ASSERT_TRUE(waitUntil([&] { return launch.readyReports() == 1 || first->exited(); }, 30.0))
+        << readFile(launch.log());
+    ASSERT_FALSE(first->exited()) << readFile(launch.log());
+
+    auto second = launch.start("second");
+    const auto status = second->waitForExit(15.0);
+    ASSERT_TRUE(status) << "the second launch is still running:\n" << readFile(launch.log());
+    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(launch.readyReports(), 1u) << readFile(launch.log());
+    EXPECT_EQ(readFile(home.path() + "/second.stdout.txt"), "");
+    EXPECT_FALSE(first->exited()) << "the running shell carries on";
+
+    // Once the first has quit, a launch is the shell again.
+    first->signal(SIGTERM);
+    ASSERT_EQ(first->waitForExit(5.0), std::optional<int>(0));
+    auto third = launch.start("third");
+    ASSERT_TRUE(waitUntil([&] { return launch.readyReports() == 2 || third->exited(); }, 30.0))
+        << readFile(launch.log());
+    EXPECT_FALSE(third->exited()) << readFile(launch.log());
+    third->signal(SIGTERM);
+    EXPECT_EQ(third->waitForExit(5.0), std::optional<int>(0));
+}
+
+TEST(SecondLaunch, WithoutASessionBusEveryLaunchRuns) {
+    DevServer server;
+    TempDir home;
+    // An address nobody listens on, so no bus is reached and none is started.
+    const Launch launch{server, home, {{"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + home.path() + "/no-bus"}}};
+    auto first = launch.start("first");
+    ASSERT_TRUE(waitUntil([&] { return launch.readyReports() == 1 || first->exited(); }, 30.0))
+        << readFile(launch.log());
+    auto second = launch.start("second");
+    ASSERT_TRUE(waitUntil([&] { return launch.readyReports() == 2 || second->exited(); }, 30.0))
+        << readFile(launch.log());
+    EXPECT_FALSE(first->exited());
+    EXPECT_FALSE(second->exited()) << readFile(launch.log());
+    for (auto* shell : {first.get(), second.get()}) {
+        shell->signal(SIGTERM);
+        EXPECT_EQ(shell->waitForExit(5.0), std::optional<int>(0));
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/linux/CancelToken.h"
 #include "platform/linux/KeyCodes.h"
@@ -91,22 +92,47 @@ void DesktopApplication::setActivationPolicyRegular() {
 
 int DesktopApplication::run() {
     if (quitBeforeRun_) return 0;
+    // The shell already running in this session takes the launch over: this one
+    // never finishes launching, so it neither reports nor builds anything.
+    if (instance_.claim() == SingleInstance::Claim::handedOver) return 0;
     const guint term = g_unix_signal_add(SIGTERM, onSignal, this);
     const guint interrupt = g_unix_signal_add(SIGINT, onSignal, this);
     g_idle_add_full(
         G_PRIORITY_DEFAULT,
         [](gpointer data) -> gboolean {
             auto* self = static_cast<DesktopApplication*>(data);
+            self->launched_ = true;
             if (self->delegate_) self->delegate_->applicationDidFinishLaunching();
+            if (std::exchange(self->reopenPending_, false)) self->reopen();
             return G_SOURCE_REMOVE;
         },
         this, nullptr);
     running_ = true;
     gtk_main();
     running_ = false;
+    launched_ = false;
+    reopenPending_ = false;
+    instance_.release();
     g_source_remove(term);
     g_source_remove(interrupt);
     return 0;
+}
+
+void DesktopApplication::reopen() {
+    // A second launch can get through between taking the name and the loop's first
+    // turn; the delegate hears of it only after it has finished launching.
+    if (!launched_) {
+        reopenPending_ = true;
+        return;
+    }
+    if (delegate_) delegate_->applicationShouldHandleReopen(hasVisibleWindows());
+}
+
+bool DesktopApplication::hasVisibleWindows() const {
+    return std::any_of(windows_.begin(), windows_.end(), [](const auto& weak) {
+        auto window = weak.lock();
+        return window && !window->isClosed() && gtk_widget_get_visible(GTK_WIDGET(window->gtkWindow()));
+    });
 }
 
 gboolean DesktopApplication::onSignal(gpointer data) {

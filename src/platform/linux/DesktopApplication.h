@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Application.h"
+#include "platform/linux/SingleInstance.h"
 
 namespace nimbo::x11 {
 
@@ -14,6 +15,7 @@ class WebPageWindow;
 // The GTK application: its main loop, the quit handshake (SIGTERM, SIGINT and
 // Ctrl+Q on the shell's windows all ask the delegate first), key events on the
 // shell's windows, the active window on the root window, and monitor changes.
+// A launch while another shell runs in the session reopens that one and returns.
 class DesktopApplication final : public platform::Application {
 public:
     DesktopApplication();
@@ -54,6 +56,8 @@ private:
     using ScreenEntry = Entry<std::function<void()>>;
 
     void terminate();
+    void reopen();
+    bool hasVisibleWindows() const;
     void watchRootWindow();
     void frontMayHaveChanged();
     void screenChanged();
@@ -64,6 +68,9 @@ private:
     bool running_ = false;
     bool quitBeforeRun_ = false;
     bool awaitingReply_ = false;
+    bool launched_ = false;
+    bool reopenPending_ = false;
+    SingleInstance instance_{[this] { reopen(); }};
     std::vector<std::weak_ptr<WebPageWindow>> windows_;
     std::vector<std::shared_ptr<KeyEntry>> keyMonitors_;
     std::vector<std::shared_ptr<FrontEntry>> frontObservers_;

@@ -11,6 +11,7 @@
 //  [x] Stdio            descriptors 1 and 2, dup2 reopening, log folder under $XDG_STATE_HOME
 //  [x] Application      gtk_main, SIGTERM/SIGINT/Ctrl+Q through the delegate's quit handshake,
 //                       key events of the shell's windows, _NET_ACTIVE_WINDOW, RandR changes
+//                       a second launch reopens the running shell: "dev.nimbo.Shell" on the session bus
 //  [x] Windows/WebView  GtkWindow + WebKitWebView: user scripts, "nimbo" handler with a
 //                       main-frame proof, async calls with named arguments, load time-out,
 //                       response status, renderer death; RGBA click-through windows
