@@ -151,7 +151,7 @@ TEST_F(GuideTest, AccessibilityGrantedLaterRebuildsTheTapOnce) {
     EXPECT_EQ(sim.output.lines, std::vector<std::string>{"nimbo: accessibility granted — key tap rebuilt"});
 }
 
-TEST_F(GuideTest, DeafTapIsRebuiltAtMostEveryTwoSecondsWhileInputMonitoringIsGranted) {
+TEST_F(GuideTest, DeafnessIsRememberedUntilTheTapListensSteadily) {
     launch();
     auto& keysReady = delegate->onboarding.keysReady;
     delegate->hotkey.deaf = true;

@@ -51,16 +51,6 @@ TEST(Defaults, ValuesSurviveIntoTheNextInstance) {
     EXPECT_TRUE(Json::parse(readFile(path)).is_object());
 }
 
-TEST(Defaults, AreReadOnceAndCached) {
-    TempDir dir;
-    const std::string path = dir.path() + "/defaults.json";
-    writeFile(path, R"({"a": 1})");
-    x11::JsonDefaults defaults(path);
-    EXPECT_EQ(defaults.get("a"), Json(1));
-    writeFile(path, R"({"a": 2})");  // someone else writes behind our back
-    EXPECT_EQ(defaults.get("a"), Json(1));
-}
-
 TEST(Defaults, ACorruptFileIsKeptAsideNotDestroyed) {
     TempDir dir;
     const std::string path = dir.path() + "/defaults.json";
