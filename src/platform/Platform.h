@@ -6,9 +6,11 @@
 #include "platform/Cookies.h"
 #include "platform/Defaults.h"
 #include "platform/Environment.h"
+#include "platform/KeyTaps.h"
 #include "platform/MainQueue.h"
 #include "platform/Permissions.h"
 #include "platform/Queues.h"
+#include "platform/Screens.h"
 #include "platform/Stdio.h"
 #include "platform/Windows.h"
 
@@ -28,6 +30,8 @@ public:
     virtual Windows& windows() = 0;
     virtual Permissions& permissions() = 0;
     virtual Cookies& cookies() = 0;
+    virtual Screens& screens() = 0;
+    virtual KeyTaps& keyTaps() = 0;
 };
 
 }  // namespace nimbo::platform

@@ -55,7 +55,12 @@ public:
     // Values are never spliced into the script text.
     virtual void callAsync(const std::string& body, const Json& arguments,
                            std::function<void(const ScriptResult&)> done = {}) = 0;
+    virtual void removeMessageHandler(const std::string& name) = 0;
     virtual void load(const std::string& url, double timeoutSeconds) = 0;
+    // Loads an HTML text with no base address.
+    virtual void loadHTML(const std::string& html) = 0;
+    virtual void reload() = 0;
+    virtual void stopLoading() = 0;
     virtual std::string url() const = 0;
 };
 

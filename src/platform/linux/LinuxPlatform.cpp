@@ -11,8 +11,10 @@
 #include "platform/linux/PageWindows.h"
 #include "platform/linux/ProcessEnvironment.h"
 #include "platform/linux/ProcessStdio.h"
+#include "platform/linux/RandrScreens.h"
 #include "platform/linux/SharedCookies.h"
 #include "platform/linux/ThreadPool.h"
+#include "platform/linux/XInputKeyTaps.h"
 
 namespace nimbo::x11 {
 namespace {
@@ -33,6 +35,8 @@ public:
     platform::Windows& windows() override { return windows_; }
     platform::Permissions& permissions() override { return permissions_; }
     platform::Cookies& cookies() override { return cookies_; }
+    platform::Screens& screens() override { return screens_; }
+    platform::KeyTaps& keyTaps() override { return keyTaps_; }
 
 private:
     MonotonicClock clock_;
@@ -46,6 +50,8 @@ private:
     PageWindows windows_;
     DesktopPermissions permissions_;
     SharedCookies cookies_;
+    RandrScreens screens_;
+    XInputKeyTaps keyTaps_;
 };
 
 }  // namespace

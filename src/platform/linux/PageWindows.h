@@ -11,6 +11,8 @@ class PageWindows final : public platform::Windows {
 public:
     explicit PageWindows(DesktopApplication& application) : application_(application) {}
     std::shared_ptr<platform::PageWindow> makePageWindow(const platform::PageWindowOptions& options) override;
+    std::vector<long> windowNumbers() const override { return {}; }
+    void setArrowCursor() override {}
 
 private:
     DesktopApplication& application_;

@@ -1,5 +1,7 @@
 #include "platform/linux/WebKitView.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 #include "platform/linux/JscJson.h"
@@ -99,6 +101,15 @@ void WebKitView::setMessageHandler(const std::string& name,
     const std::string signal = "script-message-received::" + name;
     slot->signal = g_signal_connect(contentManager_.get(), signal.c_str(), G_CALLBACK(onScriptMessage), slot.get());
     handlers_.push_back(std::move(slot));
+    rebuildScripts();
+}
+
+void WebKitView::removeMessageHandler(const std::string& name) {
+    auto slot = std::find_if(handlers_.begin(), handlers_.end(), [&](const auto& s) { return s->name == name; });
+    if (slot == handlers_.end()) return;
+    g_signal_handler_disconnect(contentManager_.get(), (*slot)->signal);
+    webkit_user_content_manager_unregister_script_message_handler(contentManager_.get(), name.c_str());
+    handlers_.erase(slot);
     rebuildScripts();
 }
 
@@ -241,6 +252,23 @@ void WebKitView::load(const std::string& url, double timeoutSeconds) {
         const double ms = std::ceil(timeoutSeconds * 1000.0);
         loadTimer_ = g_timeout_add(ms > 1e9 ? 1000000000u : static_cast<guint>(ms), onLoadTimeout, this);
     }
+}
+
+void WebKitView::loadHTML(const std::string& html) {
+    if (detached_) return;
+    cancelLoadTimer();
+    webkit_web_view_load_html(view_.get(), html.c_str(), nullptr);
+}
+
+void WebKitView::reload() {
+    if (detached_) return;
+    webkit_web_view_reload(view_.get());
+}
+
+void WebKitView::stopLoading() {
+    if (detached_) return;
+    cancelLoadTimer();
+    webkit_web_view_stop_loading(view_.get());
 }
 
 std::string WebKitView::url() const {

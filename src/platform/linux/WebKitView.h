@@ -37,7 +37,11 @@ public:
     void setEvents(Events events) override;
     void callAsync(const std::string& body, const Json& arguments,
                    std::function<void(const platform::ScriptResult&)> done = {}) override;
+    void removeMessageHandler(const std::string& name) override;
     void load(const std::string& url, double timeoutSeconds) override;
+    void loadHTML(const std::string& html) override;
+    void reload() override;
+    void stopLoading() override;
     std::string url() const override;
 
 private:

@@ -68,6 +68,20 @@ void WebPageWindow::orderFront() {
     if (GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_))) gdk_window_raise(gdkWindow);
 }
 
+void WebPageWindow::orderOut() {
+    if (window_) gtk_widget_hide(GTK_WIDGET(window_));
+}
+
+void WebPageWindow::orderBelow(long /*number*/) {
+    orderFront();
+}
+
+long WebPageWindow::windowNumber() const {
+    if (!window_) return 0;
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
+    return gdkWindow ? static_cast<long>(gdk_x11_window_get_xid(gdkWindow)) : 0;
+}
+
 void WebPageWindow::close() {
     if (!window_) return;
     gtk_widget_destroy(GTK_WIDGET(window_));  // onDestroy clears window_

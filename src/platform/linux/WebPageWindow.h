@@ -23,12 +23,17 @@ public:
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override;
     void orderFront() override;
+    void orderOut() override;
+    void orderBelow(long number) override;
+    long windowNumber() const override;
     void close() override;
     bool ignoresMouse() const override { return ignoresMouse_; }
     void setIgnoresMouse(bool ignores) override;
     bool isKey() const override;
     void makeKey() override;
     void resignKey() override;
+    void setSharingType(platform::SharingType type) override { sharing_ = type; }
+    void setMouseDownHandler(std::function<void(Point)> handler) override { mouseDown_ = std::move(handler); }
 
     GtkWindow* gtkWindow() const { return window_; }
     bool isClosed() const { return window_ == nullptr; }
@@ -48,6 +53,8 @@ private:
     bool placing_ = true;  // our own placement hasn't arrived yet
     bool ignoresMouse_ = false;
     bool focusWhenMapped_ = false;
+    platform::SharingType sharing_ = platform::SharingType::readOnly;
+    std::function<void(Point)> mouseDown_;
     unsigned long focusBefore_ = 0;  // the X window that had the keyboard before makeKey
 };
 

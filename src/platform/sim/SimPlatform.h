@@ -9,6 +9,8 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimApplication.h"
+#include "platform/sim/SimKeyTaps.h"
+#include "platform/sim/SimScreens.h"
 #include "platform/sim/SimStdio.h"
 #include "platform/sim/SimTime.h"
 #include "platform/sim/SimWebView.h"
@@ -83,6 +85,8 @@ public:
     platform::Windows& windows() override { return windowList; }
     platform::Permissions& permissions() override { return grants; }
     platform::Cookies& cookies() override { return cookieStore; }
+    platform::Screens& screens() override { return displays; }
+    platform::KeyTaps& keyTaps() override { return keys; }
 
     // Moves virtual time forward, running main-queue work at its due times.
     void advance(double seconds) { mainQueue.advance(seconds); }
@@ -100,6 +104,8 @@ public:
     SimWindows windowList;
     SimPermissions grants;
     SimCookies cookieStore;
+    SimScreens displays;
+    SimKeyTaps keys{mainQueue};
 };
 
 }  // namespace nimbo::sim

@@ -1,5 +1,7 @@
 #include "platform/sim/SimWebView.h"
 
+#include <algorithm>
+
 namespace nimbo::sim {
 
 void SimWebView::callAsync(const std::string& body, const Json& arguments,
@@ -11,6 +13,10 @@ void SimWebView::callAsync(const std::string& body, const Json& arguments,
 void SimWebView::load(const std::string& url, double timeoutSeconds) {
     url_ = url;
     loads.emplace_back(url, timeoutSeconds);
+}
+
+void SimWebView::fail(long code, const std::string& description) {
+    if (events.failed) events.failed(platform::NavigationError{"NSURLErrorDomain", code, description});
 }
 
 void SimWebView::postMessage(const MaybeJson& body, bool fromMainFrame, const std::string& name) {
@@ -38,6 +44,40 @@ std::vector<std::pair<long long, Json>> SimWebView::resolved() const {
                          Json::parse(call.arguments.at("json").get<std::string>()));
     }
     return out;
+}
+
+}  // namespace nimbo::sim
+
+namespace nimbo::sim {
+
+void SimPageWindow::orderFront() {
+    orderOut();
+    windows_.order.insert(windows_.order.begin(), number_);
+    visible = true;
+}
+
+void SimPageWindow::orderOut() {
+    std::erase(windows_.order, number_);
+    visible = false;
+}
+
+void SimPageWindow::orderBelow(long number) {
+    orderOut();
+    auto above = std::find(windows_.order.begin(), windows_.order.end(), number);
+    windows_.order.insert(above == windows_.order.end() ? above : above + 1, number_);
+    visible = true;
+}
+
+void SimPageWindow::close() {
+    orderOut();
+    closed = true;
+    key = false;
+}
+
+bool SimPageWindow::click(Point point) {
+    if (ignoresMouse_ || !visible) return false;
+    if (mouseDown_) mouseDown_(point);
+    return true;
 }
 
 }  // namespace nimbo::sim

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,28 @@ public:
                            std::function<void(const platform::ScriptMessage&)> handler) override {
         handlers[name] = std::move(handler);
     }
+    void removeMessageHandler(const std::string& name) override { handlers.erase(name); }
     void setEvents(Events e) override { events = std::move(e); }
     void callAsync(const std::string& body, const Json& arguments,
                    std::function<void(const platform::ScriptResult&)> done) override;
     void load(const std::string& url, double timeoutSeconds) override;
+    void loadHTML(const std::string& html) override {
+        url_.clear();
+        htmlLoads.push_back(html);
+    }
+    void reload() override { ++reloads; }
+    void stopLoading() override { ++stops; }
     std::string url() const override { return url_; }
+
+    // The page side of navigation: the server answers, the load ends.
+    bool respond(int status) { return !events.decideResponse || events.decideResponse(status); }
+    void finish() {
+        if (events.finished) events.finished();
+    }
+    void fail(long code, const std::string& description = "Could not connect to the server.");
+    void killRenderer() {
+        if (events.rendererDied) events.rendererDied();
+    }
 
     // The page posts `body` to the handler `name`.
     void postMessage(const MaybeJson& body, bool fromMainFrame = true, const std::string& name = "nimbo");
@@ -41,45 +59,73 @@ public:
     Events events;
     std::vector<Call> calls;
     std::vector<std::pair<std::string, double>> loads;
+    std::vector<std::string> htmlLoads;
+    int reloads = 0;
+    int stops = 0;
 
 private:
     std::string url_;
 };
 
+class SimWindows;
+
 class SimPageWindow : public platform::PageWindow {
 public:
-    explicit SimPageWindow(const platform::PageWindowOptions& made) : options(made), frame_(made.frame) {}
+    SimPageWindow(const platform::PageWindowOptions& made, SimWindows& windows, long number)
+        : options(made), windows_(windows), number_(number), frame_(made.frame) {}
 
     platform::WebView& web() override { return webView; }
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override { frame_ = frame; }
-    void orderFront() override { visible = true; }
-    void close() override { closed = true, visible = false, key = false; }
+    void orderFront() override;
+    void orderOut() override;
+    void orderBelow(long number) override;
+    long windowNumber() const override { return number_; }
+    void close() override;
     bool ignoresMouse() const override { return ignoresMouse_; }
     void setIgnoresMouse(bool ignores) override { ignoresMouse_ = ignores; }
     bool isKey() const override { return key; }
     void makeKey() override { key = true; }
     void resignKey() override { key = false; }
+    void setSharingType(platform::SharingType type) override { sharing = type; }
+    void setMouseDownHandler(std::function<void(Point)> handler) override { mouseDown_ = std::move(handler); }
+
+    // The user presses the left button at `point` (window coordinates). Like
+    // the window system, a click-through window never sees it.
+    bool click(Point point);
 
     platform::PageWindowOptions options;
+    std::optional<platform::SharingType> sharing;
     SimWebView webView;
     bool visible = false;
     bool closed = false;
     bool key = false;
 
 private:
+    SimWindows& windows_;
+    long number_;
     Rect frame_;
     bool ignoresMouse_ = false;
+    std::function<void(Point)> mouseDown_;
 };
 
 class SimWindows : public platform::Windows {
 public:
     std::shared_ptr<platform::PageWindow> makePageWindow(const platform::PageWindowOptions& options) override {
-        auto window = std::make_shared<SimPageWindow>(options);
+        auto window = std::make_shared<SimPageWindow>(options, *this, nextNumber_++);
         made.push_back(window);
         return window;
     }
+    std::vector<long> windowNumbers() const override { return order; }
+    void setArrowCursor() override { ++arrowCursorSets; }
+
     std::vector<std::shared_ptr<SimPageWindow>> made;
+    // The shown windows' numbers, front to back.
+    std::vector<long> order;
+    int arrowCursorSets = 0;
+
+private:
+    long nextNumber_ = 1;
 };
 
 }  // namespace nimbo::sim
