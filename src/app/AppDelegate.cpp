@@ -24,7 +24,7 @@ auto AppDelegate::weakly(F f) {
     };
 }
 
-AppDelegate::AppDelegate(platform::Platform& platform) : platform_(platform) {
+AppDelegate::AppDelegate(platform::Platform& platform) : hotkey(platform), platform_(platform) {
     origin = Origin::resolve(platform.environment(), platform.defaults(), platform.bundle());
 }
 
@@ -142,7 +142,7 @@ void AppDelegate::guide(std::function<void()> then) {
             self->hotkey.restart();
             Log::line("nimbo: accessibility granted — key tap rebuilt");
         }
-        if (self->hotkey.steadyListening) {
+        if (self->hotkey.steadyListening()) {
             shared->deafSeen = false;
             return true;
         }
@@ -279,9 +279,6 @@ void AppDelegate::build() {
     builtFor = Displays::layout();
 }
 void AppDelegate::buildCaption() {}
-void AppDelegate::arm() {
-    hotkey.start();
-}
 void AppDelegate::watchNotchHover() {}
 void AppDelegate::openControl() {}
 

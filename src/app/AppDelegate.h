@@ -90,6 +90,7 @@ public:
     std::shared_ptr<Overlay> overlayOn(std::optional<int> display);
     void build();
     void buildCaption();
+    // Wires the key tap's callbacks to the conversation with the pages and starts it.
     void arm();
     void watchNotchHover();
     void openControl();
@@ -98,10 +99,18 @@ private:
     template <typename F>
     auto weakly(F f);
     void firstCompletion();
+    // The chord's life, as the key tap reports it.
+    void chordPressed();
+    void chordReleased(double held, double began, bool steered);
+    void chordCancelled();
+    void chordSteered(int step);
+    void singleTap(double began);
+    std::shared_ptr<Overlay> pressTargetOrUnderPointer();
     void finishQuit();
 
     platform::Platform& platform_;
     std::vector<platform::WorkHandle> observers_;
+    double pendingTapBegan_ = 0;  // when the tap now waiting for a second one began
 };
 
 }  // namespace nimbo

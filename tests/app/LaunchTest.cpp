@@ -15,6 +15,7 @@ TEST_F(LaunchTest, ReportNamesOriginAndEachGrant) {
     sim.grants.listen = false;
     launch();
     const std::vector<std::string> expected = {
+        "nimbo: the key tap waits for Accessibility",
         "nimbo (shell) ready — 0 overlay(s), serving from http://127.0.0.1:4321",
         "  screen recording: NOT granted",
         "  accessibility:    NOT granted — the hotkey cannot see ⌘⌥",
@@ -23,7 +24,7 @@ TEST_F(LaunchTest, ReportNamesOriginAndEachGrant) {
     };
     EXPECT_EQ(sim.output.lines, expected);
     EXPECT_TRUE(sim.app.regular);
-    EXPECT_TRUE(delegate->hotkey.started());
+    EXPECT_TRUE(sim.keys.taps.empty());
 }
 
 TEST_F(LaunchTest, ReportWithEveryGrant) {
@@ -154,16 +155,20 @@ TEST_F(GuideTest, AccessibilityGrantedLaterRebuildsTheTapOnce) {
 TEST_F(GuideTest, DeafnessIsRememberedUntilTheTapListensSteadily) {
     launch();
     auto& keysReady = delegate->onboarding.keysReady;
-    delegate->hotkey.deaf = true;
-    EXPECT_FALSE(keysReady());
-    // Deafness is remembered even when the tap stops reporting it...
-    delegate->hotkey.deaf = false;
+    auto& first = *sim.keys.taps.front();
+    first.refusesEnable = true;
+    first.enabled = false;
+    sim.advance(1.0);
+    ASSERT_TRUE(delegate->hotkey.deaf);
+    EXPECT_FALSE(keysReady());  // rebuilds the tap
+    EXPECT_EQ(sim.keys.taps.size(), 2u);
+    EXPECT_FALSE(delegate->hotkey.deaf);
+    // Deafness is remembered while the new tap hasn't proved itself, and the
+    // tap isn't rebuilt again within two seconds.
     sim.advance(1.0);
     EXPECT_FALSE(keysReady());
-    // ...until it listens steadily again.
-    delegate->hotkey.steadyListening = true;
-    EXPECT_TRUE(keysReady());
-    delegate->hotkey.steadyListening = false;
+    EXPECT_EQ(sim.keys.taps.size(), 2u);
+    sim.advance(2.0);
     EXPECT_TRUE(keysReady());
 }
 

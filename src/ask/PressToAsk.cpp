@@ -1,0 +1,110 @@
+// What the chord means in the conversation with the pages: a hold listens
+// (and later looks at the screen), a short tap confirms, two quick taps put
+// everything away, and while steering the arrows move the teleprompter.
+#include "actions/Actions.h"
+#include "app/AppDelegate.h"
+#include "app/Log.h"
+#include "display/Displays.h"
+#include "screen/Elements.h"
+
+namespace nimbo {
+namespace {
+
+constexpr double kHoldSeconds = 0.4;
+constexpr double kDoubleTapSeconds = 0.28;
+
+}  // namespace
+
+void AppDelegate::arm() {
+    // 2.
+    hotkey.onPress = weakly([](AppDelegate& d) { d.chordPressed(); });
+    hotkey.onSteer = weakly([](AppDelegate& d, int step) { d.chordSteered(step); });
+    hotkey.onCancel = weakly([](AppDelegate& d) { d.chordCancelled(); });
+    hotkey.onRelease =
+        weakly([](AppDelegate& d, double held, double began, bool steered) { d.chordReleased(held, began, steered); });
+    // 3. Without Accessibility the walk-through restarts the tap later.
+    if (!platform_.permissions().accessibilityTrusted()) {
+        Log::line("nimbo: the key tap waits for Accessibility");
+        return;
+    }
+    if (!hotkey.start()) Log::line("nimbo: could not install the key tap — grant Accessibility and restart");
+}
+
+std::shared_ptr<Overlay> AppDelegate::pressTargetOrUnderPointer() {
+    if (auto target = pressTarget.lock()) return target;
+    return overlayOn(std::nullopt);
+}
+
+void AppDelegate::chordPressed() {
+    // 1. The teleprompter's page keeps the conversation while it steers.
+    std::shared_ptr<Overlay> target;
+    for (const auto& owner : steerOwners) {
+        if ((target = owner.lock())) break;
+    }
+    if (!target) target = overlayOn(std::nullopt);
+    pressTarget = target;
+    // 2-3.
+    auto& screens = platform_.screens();
+    std::optional<platform::Screen> display;
+    if (target) {
+        display = target->screen;
+    } else {
+        display = Displays::screenAt(screens, screens.mouseLocation());
+    }
+    if (!display) {
+        Elements::touch();
+        return;
+    }
+    Elements::prepare(Displays::topLeftBounds(screens, *display));
+    if (target) target->emit("nimbo:listen", std::nullopt);
+}
+
+void AppDelegate::chordSteered(int step) {
+    for (const auto& owner : steerOwners) {
+        if (auto overlay = owner.lock()) overlay->emit("nimbo:steer", step);
+    }
+}
+
+void AppDelegate::chordCancelled() {
+    Elements::discardEarly();
+    if (auto target = pressTargetOrUnderPointer()) target->emit("nimbo:cancel", std::nullopt);
+}
+
+void AppDelegate::chordReleased(double held, double began, bool steered) {
+    auto target = pressTargetOrUnderPointer();
+    // 1. A hold used to steer the teleprompter asks nothing.
+    if (steered) {
+        Elements::discardEarly();
+        return;
+    }
+    // 2. A hold: a pending single tap is settled first.
+    if (held >= kHoldSeconds) {
+        if (auto pending = std::exchange(pendingTap, nullptr)) {
+            pending->cancel();
+            singleTap(pendingTapBegan_);
+        }
+        Actions::lastHold = std::make_pair(began, platform_.clock().now());
+        return;
+    }
+    // 3. A tap: the first waits to see whether a second follows.
+    Elements::discardEarly();
+    if (!pendingTap) {
+        if (target) target->emit("nimbo:tap", std::nullopt);
+        pendingTapBegan_ = began;
+        pendingTap = platform_.main().after(kDoubleTapSeconds, weakly([began](AppDelegate& d) { d.singleTap(began); }));
+        return;
+    }
+    pendingTap->cancel();
+    pendingTap.reset();
+    Log::line("nimbo: double tap — everything put away");
+    if (target) target->emit("nimbo:cancel", std::nullopt);
+}
+
+// No offer can be held yet, so a single tap is always a confirmation.
+void AppDelegate::singleTap(double /*began*/) {
+    pendingTap.reset();
+    confirmedAt = platform_.clock().now();
+    if (auto target = pressTargetOrUnderPointer()) target->emit("nimbo:confirm", std::nullopt);
+}
+
+}  // namespace nimbo
