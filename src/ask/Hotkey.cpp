@@ -30,11 +30,10 @@ int stepOf(int keyCode) {
 
 Hotkey::Hotkey(platform::Platform& platform) : platform_(platform), alive_(std::make_shared<Hotkey*>(this)) {
     // A hold interrupted by sleep, a user switch or the lock screen never stays stuck.
-    sessionObserver_ = platform.keyTaps().observeSessionInterruptions(
-        [weak = std::weak_ptr<Hotkey*>(alive_)] {
-            auto self = weak.lock();
-            if (self && ((*self)->down || (*self)->poisoned)) (*self)->reset();
-        });
+    sessionObserver_ = platform.keyTaps().observeSessionInterruptions([weak = std::weak_ptr<Hotkey*>(alive_)] {
+        auto self = weak.lock();
+        if (self && ((*self)->down || (*self)->poisoned)) (*self)->reset();
+    });
 }
 
 Hotkey::~Hotkey() {
