@@ -259,7 +259,7 @@ void AppDelegate::frontApplicationChanged(const std::optional<platform::RunningA
 }
 
 void AppDelegate::displaysChanged() {
-    auto layout = Displays::layout();
+    auto layout = Displays::layout(platform_.screens());
     if (layout == builtFor) {
         Log::line("nimbo: displays reported a change that moves no overlay — pages kept");
         for (const auto& overlay : overlays) overlay->keepPlaced("display change");
@@ -276,7 +276,7 @@ std::shared_ptr<Overlay> AppDelegate::overlayOn(std::optional<int> /*display*/) 
     return nullptr;
 }
 void AppDelegate::build() {
-    builtFor = Displays::layout();
+    builtFor = Displays::layout(platform_.screens());
 }
 void AppDelegate::buildCaption() {}
 void AppDelegate::arm() {
