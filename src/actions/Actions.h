@@ -1,5 +1,6 @@
 #pragma once
 // Offers and their execution; this holds what other subsystems install into it.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -7,5 +8,11 @@ namespace nimbo::Actions {
 
 // Opens a page path of the origin inside the control center; false when it can't.
 inline std::function<bool(const std::string& path)> openInApp;
+
+// Drops the held offer: the generation moves on, so work still under way for
+// the old offer finds it stale.
+void dropHeld();
+// Advances with every drop; read under the same lock.
+std::uint64_t generation();
 
 }  // namespace nimbo::Actions

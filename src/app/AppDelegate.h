@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "account/Updater.h"
@@ -86,9 +87,15 @@ public:
     // A message from an overlay or caption page.
     void handle(Overlay& overlay, const BridgeMessage& message);
 
-    // The overlay of a display (absent display: the one under the pointer).
-    std::shared_ptr<Overlay> overlayOn(std::optional<int> display);
+    // The overlay of a display (absent: the display under the pointer); the
+    // first overlay when none matches.
+    std::shared_ptr<Overlay> overlayOn(std::optional<platform::Screen> screen);
+    // Takes the old overlays down and builds one per display for the current layout.
     void build();
+    // Drops every reference the delegate keeps to an overlay.
+    void forget(Overlay& overlay);
+    // Tells the key tap whether any page is steering the teleprompter.
+    void updateSteering();
     void buildCaption();
     void arm();
     void watchNotchHover();
@@ -98,10 +105,20 @@ private:
     template <typename F>
     auto weakly(F f);
     void firstCompletion();
+    // Logs where an overlay landed against where its display is.
+    void checkPlacement(Overlay& overlay);
     void finishQuit();
 
     platform::Platform& platform_;
     std::vector<platform::WorkHandle> observers_;
 };
+
+// Wraps `f(self, args...)` so that it does nothing once the delegate is gone.
+template <typename F>
+auto AppDelegate::weakly(F f) {
+    return [weak = weak_from_this(), f = std::move(f)](auto&&... args) {
+        if (auto self = weak.lock()) f(*self, std::forward<decltype(args)>(args)...);
+    };
+}
 
 }  // namespace nimbo
