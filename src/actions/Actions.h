@@ -1,5 +1,6 @@
 #pragma once
 // Offers and their execution; this holds what other subsystems install into it.
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,5 +13,10 @@ inline std::function<bool(const std::string& path)> openInApp;
 
 // (began, ended) of the last chord hold, on the platform clock.
 inline std::optional<std::pair<double, double>> lastHold;
+// Drops the held offer: the generation moves on, so work still under way for
+// the old offer finds it stale.
+void dropHeld();
+// Advances with every drop; read under the same lock.
+std::uint64_t generation();
 
 }  // namespace nimbo::Actions

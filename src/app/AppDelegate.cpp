@@ -16,14 +16,6 @@
 
 namespace nimbo {
 
-// Wraps `f(self, args...)` so that it does nothing once the delegate is gone.
-template <typename F>
-auto AppDelegate::weakly(F f) {
-    return [weak = weak_from_this(), f = std::move(f)](auto&&... args) {
-        if (auto self = weak.lock()) f(*self, std::forward<decltype(args)>(args)...);
-    };
-}
-
 AppDelegate::AppDelegate(platform::Platform& platform) : hotkey(platform), platform_(platform) {
     origin = Origin::resolve(platform.environment(), platform.defaults(), platform.bundle());
 }
@@ -163,8 +155,8 @@ void AppDelegate::guide(std::function<void()> then) {
         Log::line("nimbo: the key tap is deaf — walking through Input Monitoring");
         d.onboarding.start(std::nullopt, false);
     });
-    onboarding.onGuide = weakly([](AppDelegate& d, const Json& guideInfo, std::optional<int> display) {
-        if (auto overlay = d.overlayOn(display)) Bridge::emit(overlay->web(), "nimbo:guide", guideInfo);
+    onboarding.onGuide = weakly([](AppDelegate& d, const Json& guideInfo, std::optional<platform::Screen> screen) {
+        if (auto overlay = d.overlayOn(std::move(screen))) Bridge::emit(overlay->web(), "nimbo:guide", guideInfo);
     });
     onboarding.onDone = then;
 
@@ -248,7 +240,7 @@ bool AppDelegate::localKeyEvent(const platform::KeyEvent& event) {
     if (!owner && caption && caption->owns(window.get())) owner = caption;
     if (!owner) return false;
     // An overlay never keeps typing that was meant for another application.
-    if (event.type == platform::KeyEventType::keyDown) owner->handBackKeyboard();
+    if (event.type == platform::KeyEventType::keyDown) owner->window().handBackKeyboard();
     return true;
 }
 
@@ -259,7 +251,7 @@ void AppDelegate::frontApplicationChanged(const std::optional<platform::RunningA
 }
 
 void AppDelegate::displaysChanged() {
-    auto layout = Displays::layout();
+    auto layout = Displays::layout(platform_.screens());
     if (layout == builtFor) {
         Log::line("nimbo: displays reported a change that moves no overlay — pages kept");
         for (const auto& overlay : overlays) overlay->keepPlaced("display change");
@@ -270,14 +262,8 @@ void AppDelegate::displaysChanged() {
     buildCaption();
 }
 
-// The per-display pieces come with display support; until then there is no
-// overlay to find, build or arm.
-std::shared_ptr<Overlay> AppDelegate::overlayOn(std::optional<int> /*display*/) {
-    return nullptr;
-}
-void AppDelegate::build() {
-    builtFor = Displays::layout();
-}
+// These arrive with their subsystems: the caption, the notch hover watch and
+// the control center.
 void AppDelegate::buildCaption() {}
 void AppDelegate::watchNotchHover() {}
 void AppDelegate::openControl() {}

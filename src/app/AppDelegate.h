@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "account/Updater.h"
@@ -86,9 +87,15 @@ public:
     // A message from an overlay or caption page.
     void handle(Overlay& overlay, const BridgeMessage& message);
 
-    // The overlay of a display (absent display: the one under the pointer).
-    std::shared_ptr<Overlay> overlayOn(std::optional<int> display);
+    // The overlay of a display (absent: the display under the pointer); the
+    // first overlay when none matches.
+    std::shared_ptr<Overlay> overlayOn(std::optional<platform::Screen> screen);
+    // Takes the old overlays down and builds one per display for the current layout.
     void build();
+    // Drops every reference the delegate keeps to an overlay.
+    void forget(Overlay& overlay);
+    // Tells the key tap whether any page is steering the teleprompter.
+    void updateSteering();
     void buildCaption();
     // Wires the key tap's callbacks to the conversation with the pages and starts it.
     void arm();
@@ -106,11 +113,21 @@ private:
     void chordSteered(int step);
     void singleTap(double began);
     std::shared_ptr<Overlay> pressTargetOrUnderPointer();
+    // Logs where an overlay landed against where its display is.
+    void checkPlacement(Overlay& overlay);
     void finishQuit();
 
     platform::Platform& platform_;
     std::vector<platform::WorkHandle> observers_;
     double pendingTapBegan_ = 0;  // when the tap now waiting for a second one began
 };
+
+// Wraps `f(self, args...)` so that it does nothing once the delegate is gone.
+template <typename F>
+auto AppDelegate::weakly(F f) {
+    return [weak = weak_from_this(), f = std::move(f)](auto&&... args) {
+        if (auto self = weak.lock()) f(*self, std::forward<decltype(args)>(args)...);
+    };
+}
 
 }  // namespace nimbo

@@ -47,7 +47,7 @@ void AppDelegate::chordPressed() {
     auto& screens = platform_.screens();
     std::optional<platform::Screen> display;
     if (target) {
-        display = target->screen;
+        display = target->screen();
     } else {
         display = Displays::screenAt(screens, screens.mouseLocation());
     }

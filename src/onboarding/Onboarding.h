@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Json.h"
+#include "platform/Screens.h"
 
 namespace nimbo {
 
@@ -14,8 +15,8 @@ public:
 
     // Asked while waiting for the key permission: true once keys arrive.
     std::function<bool()> keysReady;
-    // Shows a guide dictionary on a display (by number; absent for the pointer's display).
-    std::function<void(const Json& guide, std::optional<int> screen)> onGuide;
+    // Shows a guide dictionary on a display (absent: the display under the pointer).
+    std::function<void(const Json& guide, std::optional<platform::Screen> screen)> onGuide;
     std::function<void()> onDone;
 
     // Starts the walk if anything is missing; false when nothing had to be shown.

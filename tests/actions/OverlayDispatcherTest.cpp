@@ -10,7 +10,6 @@ protected:
     void SetUp() override {
         launch();
         overlay = addOverlay();
-        overlay->listen([this](Overlay& from, const BridgeMessage& message) { delegate->handle(from, message); });
         sim.output.lines.clear();
     }
     sim::SimWebView& web() { return webOf(*overlay); }

@@ -57,7 +57,7 @@ TEST_F(LaunchTest, BroadcastReachesControlOnlyOnItsFourChannels) {
     launch();
     auto first = addOverlay();
     auto second = addOverlay();
-    delegate->caption = std::make_shared<Overlay>(sim, window());
+    delegate->caption = makeOverlay();
     auto controlWindow = window();
     delegate->control = std::make_shared<Control>(controlWindow, delegate->origin);
 
@@ -113,7 +113,7 @@ TEST_F(LaunchTest, PrompterGoesToTheFirstLiveSteeringOverlay) {
     auto first = addOverlay();
     auto second = addOverlay();
     {
-        auto gone = std::make_shared<Overlay>(sim, window());
+        auto gone = makeOverlay();
         delegate->steerOwners.push_back(gone);
     }
     delegate->steerOwners.push_back(second);

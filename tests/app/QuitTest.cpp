@@ -74,7 +74,7 @@ TEST_F(QuitTest, MeetingIsStoppedBeforeTheReplyAndTheStopIsBroadcast) {
 TEST_F(QuitTest, WillTerminateLeavesNoOverlayHoldingMouseOrKeyboard) {
     launch();
     auto overlay = addOverlay();
-    auto& window = static_cast<sim::SimPageWindow&>(overlay->window());
+    auto& window = windowOf(*overlay);
     window.setIgnoresMouse(false);
     window.makeKey();
     delegate->hoverTimer = sim.mainQueue.every(0.06, [] {});

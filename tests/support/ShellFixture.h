@@ -36,13 +36,36 @@ protected:
         return std::static_pointer_cast<sim::SimPageWindow>(made);
     }
 
-    std::shared_ptr<Overlay> addOverlay() {
-        auto overlay = std::make_shared<Overlay>(sim, window());
+    // A display as the window system would report it.
+    static platform::Screen display(long long number, Rect frame, double scale = 2.0) {
+        platform::Screen screen;
+        screen.number = number;
+        screen.frame = frame;
+        screen.backingScale = scale;
+        return screen;
+    }
+
+    // An overlay whose page messages go to the delegate's dispatcher, as built ones do.
+    std::shared_ptr<Overlay> makeOverlay(std::optional<platform::Screen> screen = std::nullopt,
+                                         std::optional<Rect> frame = std::nullopt) {
+        auto on = screen.value_or(display(1, {{0, 0}, {1512, 982}}));
+        std::weak_ptr<AppDelegate> weak = delegate;
+        return Overlay::make(sim, on, "http://127.0.0.1:3005/spatial/overlay", frame,
+                             [weak](Overlay& from, const BridgeMessage& message) {
+                                 if (auto d = weak.lock()) d->handle(from, message);
+                             });
+    }
+
+    std::shared_ptr<Overlay> addOverlay(std::optional<platform::Screen> screen = std::nullopt) {
+        auto overlay = makeOverlay(std::move(screen));
         delegate->overlays.push_back(overlay);
         return overlay;
     }
 
     static sim::SimWebView& webOf(Overlay& overlay) { return static_cast<sim::SimWebView&>(overlay.web()); }
+    static sim::SimPageWindow& windowOf(Overlay& overlay) {
+        return static_cast<sim::SimPageWindow&>(overlay.window().page());
+    }
 
     sim::SimPlatform sim;
     std::shared_ptr<AppDelegate> delegate;

@@ -50,6 +50,16 @@ std::vector<std::pair<long long, Json>> SimWebView::resolved() const {
 
 namespace nimbo::sim {
 
+SimPageWindow::SimPageWindow(const platform::PageWindowOptions& made, SimWindows& windows, long number)
+    : options(made),
+      windows_(windows),
+      number_(number),
+      frame_(windows.place ? windows.place(made.frame) : made.frame) {}
+
+void SimPageWindow::setFrame(const Rect& frame) {
+    frame_ = windows_.place ? windows_.place(frame) : frame;
+}
+
 void SimPageWindow::orderFront() {
     orderOut();
     windows_.order.insert(windows_.order.begin(), number_);

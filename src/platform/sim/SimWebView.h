@@ -71,12 +71,11 @@ class SimWindows;
 
 class SimPageWindow : public platform::PageWindow {
 public:
-    SimPageWindow(const platform::PageWindowOptions& made, SimWindows& windows, long number)
-        : options(made), windows_(windows), number_(number), frame_(made.frame) {}
+    SimPageWindow(const platform::PageWindowOptions& made, SimWindows& windows, long number);
 
     platform::WebView& web() override { return webView; }
     Rect frame() const override { return frame_; }
-    void setFrame(const Rect& frame) override { frame_ = frame; }
+    void setFrame(const Rect& frame) override;
     void orderFront() override;
     void orderOut() override;
     void orderBelow(long number) override;
@@ -123,6 +122,9 @@ public:
     // The shown windows' numbers, front to back.
     std::vector<long> order;
     int arrowCursorSets = 0;
+    // Where the window system really puts a window asked for a frame (a
+    // window manager that trims or shifts it); exactly as asked when unset.
+    std::function<Rect(const Rect&)> place;
 
 private:
     long nextNumber_ = 1;
