@@ -20,7 +20,7 @@ namespace {
 constexpr std::uint64_t kEveryKeyEvent = (1U << 10) | (1U << 11) | (1U << 12);
 constexpr std::int64_t kMarker = 0x6E696D626F;
 constexpr std::uint64_t kCommand = 0x100000;
-constexpr int kA = 0, kV = 9, kRight = 124;
+constexpr int kA = 0, kV = 9;
 
 // "type flags key" plus " repeat" and " marked" when set: a failed
 // comparison then reads like the event list it is.

@@ -83,6 +83,7 @@ std::vector<unsigned long> TestKeyboard::clients() const {
     XResClient* clients = nullptr;
     XResQueryClients(display_, &count, &clients);
     std::vector<unsigned long> bases;
+    bases.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) bases.push_back(clients[i].resource_base);
     if (clients) XFree(clients);
     return bases;

@@ -72,10 +72,12 @@ bool GrabKeyTap::grab() {
     if (codes.empty()) return false;
     grabbed_ = codes;
     const int error = connection_->trapErrors([&] {
-        for (unsigned code : codes)
-            for (unsigned lock : locks)
+        for (unsigned code : codes) {
+            for (unsigned lock : locks) {
                 XGrabKey(display, static_cast<int>(code), state | lock, connection_->root(), False, GrabModeAsync,
                          GrabModeSync);
+            }
+        }
     });
     if (error == 0) return true;
     ungrab();  // BadAccess: another client holds one of them; let go of the rest

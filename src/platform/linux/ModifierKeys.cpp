@@ -39,9 +39,10 @@ ModifierKeys ModifierKeys::read(Display* display) {
     const auto keyAt = [map](int row, int slot) { return map->modifiermap[row * map->max_keypermod + slot]; };
     // The first of Mod1..Mod5 holding one of `symbols`, or `fallback`.
     const auto rowHolding = [&](std::initializer_list<KeySym> symbols, int fallback) {
-        for (int row = kMod1Row; row < kRows; ++row)
+        for (int row = kMod1Row; row < kRows; ++row) {
             for (int slot = 0; slot < map->max_keypermod; ++slot)
                 if (keyAt(row, slot) != 0 && isOneOf(symbolOf(keyAt(row, slot)), symbols)) return row;
+        }
         return fallback;
     };
     const int commandRow = rowHolding({XK_Super_L, XK_Super_R}, kMod4Row);

@@ -2,7 +2,8 @@
 // The listen-only tap: XInput 2 raw key events of every master keyboard,
 // selected on the root window of a connection of its own. Raw events keep
 // arriving while another client grabs the keyboard, and nothing is taken
-// away from anybody.
+// away from anybody. The server's own key repeat makes no raw events, so a
+// held key is reported as repeating only by keyboards that repeat by themselves.
 #include <memory>
 #include <vector>
 

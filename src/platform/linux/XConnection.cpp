@@ -124,22 +124,24 @@ int XConnection::trapErrors(const std::function<void()>& requests) {
 
 // Events Xlib already read off the socket (during a round trip) wait in its
 // queue without making the socket readable, so the queue is checked too.
+// A connection found lost elsewhere (in a round trip) counts as ready, so
+// that dispatch takes the source off instead of polling a hung-up socket.
 gboolean XConnection::prepare(GSource* source, gint* timeout) {
     *timeout = -1;
     auto connection = reinterpret_cast<EventSource*>(source)->owner->lock();
-    return connection && connection->alive() && XQLength(connection->display_) > 0;
+    return !connection || !connection->alive() || XQLength(connection->display_) > 0;
 }
 
 gboolean XConnection::check(GSource* source) {
     auto* events = reinterpret_cast<EventSource*>(source);
     auto connection = events->owner->lock();
-    if (!connection || !connection->alive()) return FALSE;
+    if (!connection || !connection->alive()) return TRUE;
     return XQLength(connection->display_) > 0 || g_source_query_unix_fd(source, events->fd) != 0;
 }
 
 gboolean XConnection::dispatch(GSource* source, GSourceFunc, gpointer) {
     auto connection = reinterpret_cast<EventSource*>(source)->owner->lock();
-    if (!connection) return G_SOURCE_REMOVE;
+    if (!connection || !connection->alive()) return G_SOURCE_REMOVE;
     connection->drain();
     return connection->alive() ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
 }

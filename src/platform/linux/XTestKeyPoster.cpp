@@ -37,11 +37,13 @@ std::vector<PostedKey> XTestKeyPoster::plan(int keyCode, bool down, std::uint64_
         return false;
     };
     std::vector<unsigned> added;
-    for (std::uint64_t flag : kHeldFlags)
+    for (std::uint64_t flag : kHeldFlags) {
         if ((flags & flag) != 0 && !held(flag) && modifiers_.keyFor(flag) != 0)
             added.push_back(modifiers_.keyFor(flag));
+    }
 
     std::vector<PostedKey> keys;
+    keys.reserve(2 * added.size() + 1);
     for (unsigned modifier : added) keys.push_back({modifier, true, userData, true});
     keys.push_back({static_cast<unsigned>(code), down, userData, false});
     for (auto it = added.rbegin(); it != added.rend(); ++it) keys.push_back({*it, false, userData, true});
