@@ -75,12 +75,29 @@ constexpr std::array<int, 256> buildLookup() {
 
 constexpr std::array<int, 256> kLookup = buildLookup();
 
+// Virtual key codes are below 128; the table's first entry for a code wins,
+// which is the key in the main block.
+constexpr std::array<int, 128> buildReverse() {
+    std::array<int, 128> reverse{};
+    for (auto& entry : reverse) entry = -1;
+    for (const auto& [evdev, code] : kTable)
+        if (reverse[code] < 0) reverse[code] = static_cast<int>(evdev) + 8;
+    return reverse;
+}
+
+constexpr std::array<int, 128> kReverse = buildReverse();
+
 }  // namespace
 
 int virtualKeyCode(unsigned hardwareKeyCode) {
     if (hardwareKeyCode < 8) return -1;
     const unsigned evdev = hardwareKeyCode - 8;
     return evdev < kLookup.size() ? kLookup[evdev] : -1;
+}
+
+int hardwareKeyCode(int virtualKeyCode) {
+    if (virtualKeyCode < 0 || virtualKeyCode >= static_cast<int>(kReverse.size())) return -1;
+    return kReverse[virtualKeyCode];
 }
 
 }  // namespace nimbo::x11

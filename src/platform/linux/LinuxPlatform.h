@@ -17,6 +17,8 @@
 //                       response status, renderer death; RGBA click-through windows
 //  [x] Permissions      root window readable, AT-SPI bus reachable, XInput 2 present
 //  [x] Cookies          the default WebKit context's cookie store, shared by every page
+//  [x] KeyTaps          XInput 2 raw key events (listen-only), passive grabs in sync mode (active),
+//                       XTest posting with the marker, logind / screen-saver signals on D-Bus
 // Lacking:
 //  [ ] Wayland sessions (X11 and XWayland only; GDK is held to its X11 backend)
 //  [ ] a main menu bar: Ctrl+Q on the shell's windows stands in for the quit item
