@@ -52,3 +52,57 @@ TEST_F(OverlayReceiptTest, MessagesAfterTheOverlayIsGoneAreIgnored) {
 
 }  // namespace
 }  // namespace nimbo
+
+namespace nimbo {
+namespace {
+
+class OverlayChannelTest : public testing::ShellFixture {
+protected:
+    void SetUp() override {
+        launch();
+        overlay = addOverlay();
+        sim.output.lines.clear();
+    }
+    void send(const std::string& channel, const Json& payload) {
+        webOf(*overlay).postMessage(Json{{"kind", "send"}, {"channel", channel}, {"payload", payload}});
+    }
+    std::shared_ptr<Overlay> overlay;
+};
+
+TEST_F(OverlayChannelTest, PageLogLinesAreWrittenAsText) {
+    send("nimbo:log", "overlay 0 got nimbo:listen");
+    send("nimbo:log", Json{{"n", 1}});
+    EXPECT_EQ(sim.output.lines,
+              (std::vector<std::string>{"nimbo: [page] overlay 0 got nimbo:listen", "nimbo: [page] {\"n\":1}"}));
+}
+
+TEST_F(OverlayChannelTest, InteractiveTakesOnlyExactlyTrue) {
+    send("nimbo:interactive", true);
+    EXPECT_FALSE(windowOf(*overlay).ignoresMouse());
+    send("nimbo:interactive", "yes");
+    EXPECT_TRUE(windowOf(*overlay).ignoresMouse());
+}
+
+TEST_F(OverlayChannelTest, SteerModeTakesTheArrowsWhileAnyPageAsks) {
+    auto other = addOverlay();
+    send("nimbo:steer-mode", true);
+    send("nimbo:steer-mode", true);  // asking twice doesn't count twice
+    webOf(*other).postMessage(Json{{"kind", "send"}, {"channel", "nimbo:steer-mode"}, {"payload", true}});
+    EXPECT_EQ(delegate->steerOwners.size(), 2u);
+    EXPECT_TRUE(delegate->hotkey.steering);
+    send("nimbo:steer-mode", 1);  // anything but true gives them back
+    EXPECT_TRUE(delegate->hotkey.steering);
+    webOf(*other).postMessage(Json{{"kind", "send"}, {"channel", "nimbo:steer-mode"}, {"payload", false}});
+    EXPECT_FALSE(delegate->hotkey.steering);
+    EXPECT_TRUE(delegate->steerOwners.empty());
+}
+
+TEST_F(OverlayChannelTest, FrameNowAnswersTheWindowAndDisplay) {
+    webOf(*overlay).postMessage(Json{{"kind", "invoke"}, {"channel", "nimbo:frame-now"}, {"id", 9}});
+    ASSERT_EQ(webOf(*overlay).resolved().size(), 1u);
+    EXPECT_EQ(webOf(*overlay).resolved()[0].second, overlay->frameInfo());
+    EXPECT_EQ(webOf(*overlay).resolved()[0].second.at("dw"), 1512);
+}
+
+}  // namespace
+}  // namespace nimbo
