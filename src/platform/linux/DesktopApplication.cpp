@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xrandr.h>
 #include <gdk/gdkkeysyms.h>
 #include <gdk/gdkx.h>
 #include <glib-unix.h>
@@ -15,6 +16,7 @@
 #include "platform/linux/CancelToken.h"
 #include "platform/linux/KeyCodes.h"
 #include "platform/linux/WebPageWindow.h"
+#include "platform/linux/XProperties.h"
 
 namespace nimbo::x11 {
 namespace {
@@ -35,40 +37,6 @@ platform::WorkHandle tokenFor(List& list, typename List::value_type entry) {
     return std::make_shared<CancelToken>([weak] {
         if (auto strong = weak.lock()) strong->removed = true;
     });
-}
-
-// Reads one property of an X window when it has the expected type and format;
-// `use` sees its items. Missing or mistyped properties leave `use` uncalled.
-template <typename Use>
-void readProperty(Display* display, Window window, Atom property, Atom type, int format, long length, Use use) {
-    Atom actualType = None;
-    int actualFormat = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, window, property, 0, length, False, type, &actualType, &actualFormat, &count,
-                           &after, &data) != Success ||
-        !data) {
-        return;
-    }
-    if (actualType == type && actualFormat == format) use(data, count);
-    XFree(data);
-}
-
-std::vector<unsigned long> windowProperty(Display* display, Window window, Atom property, Atom type) {
-    std::vector<unsigned long> items;
-    readProperty(display, window, property, type, 32, 64, [&](unsigned char* data, unsigned long count) {
-        // Format-32 items arrive as longs whatever the server's word size.
-        auto* values = reinterpret_cast<unsigned long*>(data);
-        items.assign(values, values + count);
-    });
-    return items;
-}
-
-std::string textProperty(Display* display, Window window, Atom property, Atom type) {
-    std::string text;
-    readProperty(display, window, property, type, 8, 1024,
-                 [&](unsigned char* data, unsigned long count) { text.assign(reinterpret_cast<char*>(data), count); });
-    return text;
 }
 
 }  // namespace
@@ -200,6 +168,14 @@ bool DesktopApplication::ownsXWindow(unsigned long xwindow) const {
     return false;
 }
 
+std::vector<std::shared_ptr<WebPageWindow>> DesktopApplication::windows() const {
+    std::vector<std::shared_ptr<WebPageWindow>> live;
+    for (const auto& weak : windows_) {
+        if (auto window = weak.lock(); window && !window->isClosed()) live.push_back(std::move(window));
+    }
+    return live;
+}
+
 platform::WorkHandle DesktopApplication::addLocalKeyMonitor(std::function<bool(const platform::KeyEvent&)> handler) {
     return tokenFor(keyMonitors_, std::make_shared<KeyEntry>(KeyEntry{std::move(handler)}));
 }
@@ -228,25 +204,31 @@ bool DesktopApplication::dispatchKey(const std::shared_ptr<WebPageWindow>& windo
 
 platform::WorkHandle DesktopApplication::observeFrontApplication(
     std::function<void(const std::optional<platform::RunningApp>&)> handler) {
-    watchRootWindow();
+    watchRootWindow(GDK_PROPERTY_CHANGE_MASK);
+    if (auto now = activeApplication()) lastFrontPid_ = now->pid;
     return tokenFor(frontObservers_, std::make_shared<FrontEntry>(FrontEntry{std::move(handler)}));
 }
 
-void DesktopApplication::watchRootWindow() {
+void DesktopApplication::watchRootWindow(GdkEventMask mask) {
+    GdkWindow* root = gdk_get_default_root_window();
+    // Adds to what GDK selects on the root window for itself.
+    gdk_window_set_events(root, static_cast<GdkEventMask>(gdk_window_get_events(root) | mask));
     if (watchingRoot_) return;
     watchingRoot_ = true;
-    GdkWindow* root = gdk_get_default_root_window();
-    gdk_window_set_events(root, static_cast<GdkEventMask>(gdk_window_get_events(root) | GDK_PROPERTY_CHANGE_MASK));
     gdk_window_add_filter(root, rootFilter, this);
-    if (auto now = activeApplication()) lastFrontPid_ = now->pid;
 }
 
 GdkFilterReturn DesktopApplication::rootFilter(GdkXEvent* xevent, GdkEvent*, gpointer data) {
+    auto* self = static_cast<DesktopApplication*>(data);
     auto* event = static_cast<XEvent*>(xevent);
     if (event->type == PropertyNotify) {
         static Atom active = None;
         if (active == None) active = gdk_x11_get_xatom_by_name("_NET_ACTIVE_WINDOW");
-        if (event->xproperty.atom == active) static_cast<DesktopApplication*>(data)->frontMayHaveChanged();
+        if (event->xproperty.atom == active) self->frontMayHaveChanged();
+    } else if (event->type == ConfigureNotify ||
+               (self->randrEventBase_ >= 0 && (event->type == self->randrEventBase_ + RRScreenChangeNotify ||
+                                               event->type == self->randrEventBase_ + RRNotify))) {
+        if (!self->screenObservers_.empty()) self->screenChanged();
     }
     return GDK_FILTER_CONTINUE;
 }
@@ -303,6 +285,11 @@ platform::WorkHandle DesktopApplication::observeScreenParameters(std::function<v
         auto changed = +[](GdkScreen*, gpointer data) { static_cast<DesktopApplication*>(data)->screenChanged(); };
         monitorsChanged_ = g_signal_connect(screen, "monitors-changed", G_CALLBACK(changed), this);
         sizeChanged_ = g_signal_connect(screen, "size-changed", G_CALLBACK(changed), this);
+        // GDK reads RandR's own events but not the monitor list's edits; watch both here.
+        Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+        int errorBase = 0;
+        if (!XRRQueryExtension(display, &randrEventBase_, &errorBase)) randrEventBase_ = -1;
+        watchRootWindow(GDK_STRUCTURE_MASK);
     }
     return tokenFor(screenObservers_, std::make_shared<ScreenEntry>(ScreenEntry{std::move(handler)}));
 }

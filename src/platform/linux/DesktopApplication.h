@@ -14,7 +14,9 @@ class WebPageWindow;
 
 // The GTK application: its main loop, the quit handshake (SIGTERM, SIGINT and
 // Ctrl+Q on the shell's windows all ask the delegate first), key events on the
-// shell's windows, the active window on the root window, and monitor changes.
+// shell's windows, the active window on the root window, and monitor changes
+// (RandR's, and the monitor list `xrandr --setmonitor` edits, which the server
+// announces only as a ConfigureNotify of the root window).
 // A launch while another shell runs in the session reopens that one and returns.
 class DesktopApplication final : public platform::Application {
 public:
@@ -41,6 +43,8 @@ public:
     void registerWindow(const std::shared_ptr<WebPageWindow>& window);
     bool dispatchKey(const std::shared_ptr<WebPageWindow>& window, const GdkEventKey* event);
     bool ownsXWindow(unsigned long xid) const;  // an X Window id
+    // The shell's windows not yet closed, in the order they were made.
+    std::vector<std::shared_ptr<WebPageWindow>> windows() const;
 
     // What _NET_ACTIVE_WINDOW names now; absent when no window or no pid is known.
     static std::optional<platform::RunningApp> activeApplication();
@@ -58,7 +62,7 @@ private:
     void terminate();
     void reopen();
     bool hasVisibleWindows() const;
-    void watchRootWindow();
+    void watchRootWindow(GdkEventMask mask);
     void frontMayHaveChanged();
     void screenChanged();
     static GdkFilterReturn rootFilter(GdkXEvent* xevent, GdkEvent*, gpointer data);
@@ -76,6 +80,7 @@ private:
     std::vector<std::shared_ptr<FrontEntry>> frontObservers_;
     std::vector<std::shared_ptr<ScreenEntry>> screenObservers_;
     bool watchingRoot_ = false;
+    int randrEventBase_ = -1;  // -1: the server has no RandR
     std::optional<int> lastFrontPid_;
     gulong monitorsChanged_ = 0;
     gulong sizeChanged_ = 0;

@@ -22,7 +22,10 @@ namespace {
 class LinuxPlatform final : public platform::Platform {
 public:
     LinuxPlatform()
-        : defaults_(JsonDefaults::standardPath()), bundle_(BundleFile::besideExecutable()), windows_(application_) {}
+        : defaults_(JsonDefaults::standardPath()),
+          bundle_(BundleFile::besideExecutable()),
+          windows_(application_),
+          screens_(application_) {}
 
     platform::Clock& clock() override { return clock_; }
     platform::MainQueue& main() override { return main_; }

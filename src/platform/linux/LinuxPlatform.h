@@ -10,19 +10,23 @@
 //  [x] Bundle           nimbo.bundle.json beside the binary
 //  [x] Stdio            descriptors 1 and 2, dup2 reopening, log folder under $XDG_STATE_HOME
 //  [x] Application      gtk_main, SIGTERM/SIGINT/Ctrl+Q through the delegate's quit handshake,
-//                       key events of the shell's windows, _NET_ACTIVE_WINDOW, RandR changes
+//                       key events of the shell's windows, _NET_ACTIVE_WINDOW, RandR changes,
+//                       monitor-list edits;
 //                       a second launch reopens the running shell: "dev.nimbo.Shell" on the session bus
 //  [x] Windows/WebView  GtkWindow + WebKitWebView: user scripts, "nimbo" handler with a
 //                       main-frame proof, async calls with named arguments, load time-out,
-//                       response status, renderer death; RGBA click-through windows
+//                       response status, renderer death; overlays (RGBA, keep-above, sticky,
+//                       notification-typed, click-through by an empty input shape), stacking
 //  [x] Permissions      root window readable, AT-SPI bus reachable, XInput 2 present
 //  [x] Cookies          the default WebKit context's cookie store, shared by every page
 //  [x] KeyTaps          XInput 2 raw key events (listen-only), passive grabs in sync mode (active),
 //                       XTest posting with the marker, logind / screen-saver signals on D-Bus
+//  [x] Screens          RandR 1.5 monitors (edited ones too), primary first; pointer location
 // Lacking:
 //  [ ] Wayland sessions (X11 and XWayland only; GDK is held to its X11 backend)
 //  [ ] a main menu bar: Ctrl+Q on the shell's windows stands in for the quit item
-//  [ ] window level and sharing type beyond keep-above for transparent windows
+//  [ ] sharing type: X cannot keep a window out of another client's capture; the
+//      type is recorded for the shell's own capture to honour
 #include <memory>
 
 #include "platform/Platform.h"

@@ -11,8 +11,10 @@ class PageWindows final : public platform::Windows {
 public:
     explicit PageWindows(DesktopApplication& application) : application_(application) {}
     std::shared_ptr<platform::PageWindow> makePageWindow(const platform::PageWindowOptions& options) override;
-    std::vector<long> windowNumbers() const override { return {}; }
-    void setArrowCursor() override {}
+    // From the window manager's stacking list when there is one, else from the
+    // root window's children, which an X server without one keeps in stacking order.
+    std::vector<long> windowNumbers() const override;
+    void setArrowCursor() override;
 
 private:
     DesktopApplication& application_;

@@ -1,5 +1,6 @@
 #include "platform/linux/WebPageWindow.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 
@@ -16,17 +17,7 @@ WebPageWindow::WebPageWindow(const platform::PageWindowOptions& options, Desktop
     gtk_window_set_title(window_, options.title.c_str());
     // Showing a window never takes the keyboard; makeKey does that explicitly.
     gtk_window_set_focus_on_map(window_, FALSE);
-    if (options.transparent) {
-        GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
-        if (GdkVisual* rgba = gdk_screen_get_rgba_visual(screen)) gtk_widget_set_visual(GTK_WIDGET(window_), rgba);
-        gtk_widget_set_app_paintable(GTK_WIDGET(window_), TRUE);
-        gtk_window_set_decorated(window_, FALSE);
-        // An overlay floats above ordinary windows on every workspace and has no taskbar entry.
-        gtk_window_set_keep_above(window_, TRUE);
-        gtk_window_stick(window_);
-        gtk_window_set_skip_taskbar_hint(window_, TRUE);
-        gtk_window_set_skip_pager_hint(window_, TRUE);
-    }
+    applyOptions(options);
     gtk_container_add(GTK_CONTAINER(window_), view_.widget());
     gtk_widget_show(view_.widget());
 
@@ -40,12 +31,40 @@ WebPageWindow::WebPageWindow(const platform::PageWindowOptions& options, Desktop
     g_signal_connect(window_, "map-event", G_CALLBACK(onMap), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
+    // The view's handler runs before WebKit's own, so the mouse-down is told first.
+    g_signal_connect(view_.widget(), "button-press-event", G_CALLBACK(onButtonPress), this);
     gtk_widget_realize(GTK_WIDGET(window_));
+    if (options.transparent) {
+        // Compositors that draw shadows on undecorated windows (picom, compton)
+        // leave out a window that asks so.
+        GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
+        const unsigned long none = 0;
+        XChangeProperty(GDK_WINDOW_XDISPLAY(gdkWindow), GDK_WINDOW_XID(gdkWindow),
+                        gdk_x11_get_xatom_by_name_for_display(gdk_window_get_display(gdkWindow), "_COMPTON_SHADOW"),
+                        XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&none), 1);
+    }
+}
+
+void WebPageWindow::applyOptions(const platform::PageWindowOptions& options) {
+    if (options.transparent) {
+        GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
+        if (GdkVisual* rgba = gdk_screen_get_rgba_visual(screen)) gtk_widget_set_visual(GTK_WIDGET(window_), rgba);
+        gtk_widget_set_app_paintable(GTK_WIDGET(window_), TRUE);
+        gtk_window_set_decorated(window_, FALSE);
+    }
+    if (options.level > 0) gtk_window_set_keep_above(window_, TRUE);
+    if (options.collectionBehavior & 1U) gtk_window_stick(window_);
+    if (options.nonActivating || (options.collectionBehavior & 64U)) {
+        gtk_window_set_skip_taskbar_hint(window_, TRUE);
+        gtk_window_set_skip_pager_hint(window_, TRUE);
+    }
+    if (options.nonActivating) gtk_window_set_type_hint(window_, GDK_WINDOW_TYPE_HINT_NOTIFICATION);
 }
 
 WebPageWindow::~WebPageWindow() {
     if (window_) {
         g_signal_handlers_disconnect_by_data(window_, this);
+        g_signal_handlers_disconnect_by_data(view_.widget(), this);
         GtkWidget* widget = GTK_WIDGET(window_);
         window_ = nullptr;
         view_.detach();
@@ -72,8 +91,20 @@ void WebPageWindow::orderOut() {
     if (window_) gtk_widget_hide(GTK_WIDGET(window_));
 }
 
-void WebPageWindow::orderBelow(long /*number*/) {
-    orderFront();
+void WebPageWindow::orderBelow(long number) {
+    if (!window_) return;
+    std::shared_ptr<WebPageWindow> sibling;
+    for (const auto& window : application_.windows()) {
+        if (window.get() != this && window->windowNumber() == number &&
+            gtk_widget_get_mapped(GTK_WIDGET(window->gtkWindow())))
+            sibling = window;
+    }
+    gtk_widget_show(GTK_WIDGET(window_));
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
+    if (sibling && gdkWindow) {
+        // Mapping put the window on top; the server takes the restack after it.
+        gdk_window_restack(gdkWindow, gtk_widget_get_window(GTK_WIDGET(sibling->gtkWindow())), FALSE);
+    }
 }
 
 long WebPageWindow::windowNumber() const {
@@ -97,6 +128,17 @@ void WebPageWindow::setIgnoresMouse(bool ignores) {
     } else {
         gtk_widget_input_shape_combine_region(GTK_WIDGET(window_), nullptr);  // the whole window again
     }
+}
+
+void WebPageWindow::showArrowCursor() {
+    if (!window_) return;
+    GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
+    GdkCursor* arrow = gdk_cursor_new_from_name(display, "default");
+    // The page sets its cursors on the view's own window when it has one.
+    for (GtkWidget* widget : {GTK_WIDGET(window_), view_.widget()}) {
+        if (GdkWindow* gdkWindow = gtk_widget_get_window(widget)) gdk_window_set_cursor(gdkWindow, arrow);
+    }
+    if (arrow) g_object_unref(arrow);
 }
 
 bool WebPageWindow::isKey() const {
@@ -167,6 +209,22 @@ void WebPageWindow::resignKey() {
 gboolean WebPageWindow::onKey(GtkWidget*, GdkEventKey* event, gpointer data) {
     auto* self = static_cast<WebPageWindow*>(data);
     return self->application_.dispatchKey(self->weak_from_this().lock(), event) ? TRUE : FALSE;
+}
+
+gboolean WebPageWindow::onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+    auto* self = static_cast<WebPageWindow*>(data);
+    // Double clicks arrive as a second press and then a 2BUTTON_PRESS; only presses count.
+    if (event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY || !self->mouseDown_ || !self->window_)
+        return FALSE;
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(self->window_));
+    int originX = 0, originY = 0;
+    gdk_window_get_origin(gdkWindow, &originX, &originY);
+    const double x = event->x_root - originX;
+    const double y = event->y_root - originY;
+    // Window coordinates start at the bottom-left corner.
+    const auto handler = self->mouseDown_;
+    handler(Point{x, gdk_window_get_height(gdkWindow) - y});
+    return FALSE;
 }
 
 gboolean WebPageWindow::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {

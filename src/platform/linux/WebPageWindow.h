@@ -12,6 +12,13 @@ class DesktopApplication;
 
 // A GtkWindow holding one web view. Frames are kept in bottom-left
 // coordinates and converted around the primary monitor.
+//
+// The options translate to X as: transparent, an undecorated window of an
+// RGBA visual; a level above 0, keep-above; collection bit 1 (all
+// workspaces), sticky; a non-activating panel or collection bit 64 (out of the
+// window cycle), no taskbar or pager entry; a non-activating panel is typed a
+// notification so window managers neither decorate nor tile it. No window
+// takes the keyboard when shown.
 class WebPageWindow final : public platform::PageWindow, public std::enable_shared_from_this<WebPageWindow> {
 public:
     WebPageWindow(const platform::PageWindowOptions& options, DesktopApplication& application);
@@ -32,14 +39,21 @@ public:
     bool isKey() const override;
     void makeKey() override;
     void resignKey() override;
+    // X cannot keep a window out of another client's capture; the shell's own
+    // capture reads this to leave the window out.
     void setSharingType(platform::SharingType type) override { sharing_ = type; }
     void setMouseDownHandler(std::function<void(Point)> handler) override { mouseDown_ = std::move(handler); }
 
     GtkWindow* gtkWindow() const { return window_; }
     bool isClosed() const { return window_ == nullptr; }
+    platform::SharingType sharingType() const { return sharing_; }
+    // Puts the default arrow on the window until the page asks for another.
+    void showArrowCursor();
 
 private:
+    void applyOptions(const platform::PageWindowOptions& options);
     void focusNow();
+    static gboolean onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data);
     static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data);
     static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data);
     static gboolean onMap(GtkWidget*, GdkEvent*, gpointer data);

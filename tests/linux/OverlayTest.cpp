@@ -1,0 +1,199 @@
+// Overlay windows on a real X server: where they land, what they tell window
+// managers, click-through that another client can feel, the mouse-down the
+// shell hears while it holds the mouse, and stacking.
+#include <gtest/gtest.h>
+
+#include <X11/Xatom.h>
+#include <X11/extensions/shape.h>
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+
+#include "Desktop.h"
+#include "ProbeWindow.h"
+#include "platform/linux/WebPageWindow.h"
+#include "platform/linux/XProperties.h"
+
+namespace nimbo::test {
+namespace {
+
+Display* xDisplay() {
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
+
+Atom atom(const char* name) {
+    return gdk_x11_get_xatom_by_name(name);
+}
+
+bool mapped(platform::PageWindow& window) {
+    return gtk_widget_get_mapped(GTK_WIDGET(dynamic_cast<x11::WebPageWindow&>(window).gtkWindow()));
+}
+
+// The RIGHT monitor of the two-monitor desktop, in bottom-left coordinates.
+const Rect rightMonitor{{1920, 56}, {1280, 1024}};
+
+std::shared_ptr<platform::PageWindow> makeOverlay(Rect frame) {
+    platform::PageWindowOptions options;
+    options.frame = frame;
+    options.title = "overlay";
+    options.transparent = true;
+    options.nonActivating = true;
+    options.level = 1000;
+    options.collectionBehavior = 337;
+    return desktop().windows().makePageWindow(options);
+}
+
+// Where the server has the window: root position and size.
+GdkRectangle serverGeometry(long window) {
+    Window root = 0, child = 0;
+    int x = 0, y = 0;
+    unsigned int width = 0, height = 0, border = 0, depth = 0;
+    XGetGeometry(xDisplay(), window, &root, &x, &y, &width, &height, &border, &depth);
+    XTranslateCoordinates(xDisplay(), window, root, 0, 0, &x, &y, &child);
+    return {x, y, static_cast<int>(width), static_cast<int>(height)};
+}
+
+int inputRectangles(long window) {
+    int count = 0, ordering = 0;
+    XRectangle* rectangles = XShapeGetRectangles(xDisplay(), window, ShapeInput, &count, &ordering);
+    if (rectangles) XFree(rectangles);
+    return count;
+}
+
+bool hasAtom(const std::vector<unsigned long>& list, const char* name) {
+    return std::find(list.begin(), list.end(), atom(name)) != list.end();
+}
+
+TEST(OverlayTwoMonitors, LandsExactlyOnItsMonitorAndAsksToBeLeftAlone) {
+    auto overlay = makeOverlay(rightMonitor);
+    overlay->setIgnoresMouse(true);
+    overlay->orderFront();
+    ASSERT_TRUE(waitUntil([&] { return mapped(*overlay); }));
+    const long number = overlay->windowNumber();
+    ASSERT_TRUE(waitUntil([&] {
+        const auto got = serverGeometry(number);
+        return got.x == 1920 && got.y == 0 && got.width == 1280 && got.height == 1024;
+    })) << "at "
+        << serverGeometry(number).x << "," << serverGeometry(number).y << " " << serverGeometry(number).width << "x"
+        << serverGeometry(number).height;
+    EXPECT_EQ(overlay->frame(), rightMonitor);
+
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(xDisplay(), number, &attributes);
+    EXPECT_EQ(attributes.depth, 32) << "an RGBA visual";
+    const Window window = number;
+    const auto type = x11::windowProperty(xDisplay(), window, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM);
+    EXPECT_TRUE(hasAtom(type, "_NET_WM_WINDOW_TYPE_NOTIFICATION"));
+    const auto state = x11::windowProperty(xDisplay(), window, atom("_NET_WM_STATE"), XA_ATOM);
+    for (const char* wanted :
+         {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+        EXPECT_TRUE(hasAtom(state, wanted)) << wanted;
+    const auto desktopNumber = x11::windowProperty(xDisplay(), window, atom("_NET_WM_DESKTOP"), XA_CARDINAL);
+    ASSERT_EQ(desktopNumber.size(), 1U);
+    EXPECT_EQ(desktopNumber[0] & 0xFFFFFFFFU, 0xFFFFFFFFU) << "on every workspace";
+    EXPECT_TRUE(x11::windowProperty(xDisplay(), window, atom("_MOTIF_WM_HINTS"), atom("_MOTIF_WM_HINTS")).size() >= 3)
+        << "no decorations asked for";
+    EXPECT_EQ(inputRectangles(number), 0);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(xDisplay(), &focus, &revert);
+    EXPECT_NE(focus, window) << "showing it took no keyboard";
+    EXPECT_FALSE(overlay->isKey());
+
+    // A later frame moves it as exactly.
+    overlay->setFrame(Rect{{1920, 56}, {640, 512}});
+    ASSERT_TRUE(waitUntil([&] {
+        const auto got = serverGeometry(number);
+        return got.x == 1920 && got.y == 512 && got.width == 640 && got.height == 512;
+    }));
+    overlay->close();
+}
+
+TEST(OverlayTwoMonitors, ClicksPassThroughUntilTheShellTakesTheMouse) {
+    // The application under the overlay, on the right monitor.
+    ProbeWindow below(2000, 100, 400, 300);
+    auto overlay = makeOverlay(rightMonitor);
+    std::vector<Point> downs;
+    overlay->setMouseDownHandler([&](Point point) { downs.push_back(point); });
+    bool loaded = false;
+    platform::WebView::Events events;
+    events.finished = [&] { loaded = true; };
+    overlay->web().setEvents(events);
+    overlay->web().load(
+        "data:text/html,<body style='margin:0;height:100vh'><script>window.downs=0;"
+        "addEventListener('mousedown',()=>downs++,true);</script></body>",
+        10.0);
+    overlay->setIgnoresMouse(true);
+    overlay->orderFront();
+    ASSERT_TRUE(waitUntil([&] { return loaded && mapped(*overlay) && inputRectangles(overlay->windowNumber()) == 0; }));
+    auto pageDowns = [&] {
+        std::optional<Json> value;
+        bool done = false;
+        overlay->web().callAsync("return window.downs;", Json::object(), [&](const platform::ScriptResult& result) {
+            value = result.value;
+            done = true;
+        });
+        waitUntil([&] { return done; });
+        return value.value_or(Json(-1));
+    };
+
+    clickAt(2100, 200);
+    ASSERT_TRUE(waitUntil([&] { return below.presses() == 1; })) << "the click went through the overlay";
+    EXPECT_TRUE(downs.empty());
+    EXPECT_EQ(pageDowns(), Json(0));
+
+    overlay->setIgnoresMouse(false);
+    ASSERT_TRUE(waitUntil([&] { return inputRectangles(overlay->windowNumber()) >= 1; }));
+    clickAt(2100, 200);
+    ASSERT_TRUE(waitUntil([&] { return downs.size() == 1; })) << "the overlay holds the mouse";
+    // 180 right of the left edge, 200 down from the top of a 1024-high window.
+    EXPECT_EQ(downs[0], (Point{180, 824}));
+    EXPECT_TRUE(waitUntil([&] { return pageDowns() == Json(1); })) << "the page still gets the press";
+    EXPECT_EQ(below.presses(), 1);
+
+    overlay->setIgnoresMouse(true);
+    ASSERT_TRUE(waitUntil([&] { return inputRectangles(overlay->windowNumber()) == 0; }));
+    clickAt(2300, 350);
+    ASSERT_TRUE(waitUntil([&] { return below.presses() == 2; })) << "click-through again";
+    EXPECT_EQ(downs.size(), 1U);
+    overlay->close();
+}
+
+TEST(Stacking, WindowNumbersFollowTheServersOrderFrontToBack) {
+    auto& windows = desktop().windows();
+    auto a = makeOverlay(Rect{{0, 0}, {200, 200}});
+    auto b = makeOverlay(Rect{{100, 0}, {200, 200}});
+    auto c = makeOverlay(Rect{{200, 0}, {200, 200}});
+    for (auto* window : {&a, &b, &c}) (*window)->orderFront();
+    ASSERT_TRUE(waitUntil([&] { return mapped(*a) && mapped(*b) && mapped(*c); }));
+    const long na = a->windowNumber(), nb = b->windowNumber(), nc = c->windowNumber();
+    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{nc, nb, na}));
+
+    a->orderBelow(nc);
+    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{nc, na, nb}));
+    // What the keyboard hand-back does: out, then back directly below the window in front.
+    c->orderOut();
+    ASSERT_TRUE(waitUntil([&] { return !mapped(*c); }));
+    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{na, nb}));
+    c->orderBelow(na);
+    ASSERT_TRUE(waitUntil([&] { return mapped(*c); }));
+    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{na, nc, nb}));
+    b->close();
+    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{na, nc}));
+
+    // A window manager's stacking list wins over the root's children.
+    const Window root = DefaultRootWindow(xDisplay());
+    const Atom stacking = atom("_NET_CLIENT_LIST_STACKING");
+    const unsigned long managed[] = {0x1234, static_cast<unsigned long>(nc), static_cast<unsigned long>(na)};
+    XChangeProperty(xDisplay(), root, stacking, XA_WINDOW, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(managed), 3);
+    XSync(xDisplay(), False);
+    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{na, nc})) << "bottom to top in the list";
+    XDeleteProperty(xDisplay(), root, stacking);
+    XSync(xDisplay(), False);
+    a->close();
+    c->close();
+}
+
+}  // namespace
+}  // namespace nimbo::test

@@ -1,0 +1,44 @@
+#include "ProbeWindow.h"
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <gdk/gdkx.h>
+
+#include <stdexcept>
+
+namespace nimbo::test {
+
+ProbeWindow::ProbeWindow(int x, int y, int width, int height) {
+    display_ = XOpenDisplay(nullptr);
+    if (!display_) throw std::runtime_error("the probe cannot open the display");
+    XSetWindowAttributes attributes{};
+    attributes.event_mask = ButtonPressMask;
+    attributes.background_pixel = BlackPixel(display_, DefaultScreen(display_));
+    window_ = XCreateWindow(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
+                            static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
+                            CWEventMask | CWBackPixel, &attributes);
+    XStoreName(display_, window_, "probe");
+    XMapRaised(display_, window_);
+    XSync(display_, False);  // mapped before anything the test shows next
+}
+
+ProbeWindow::~ProbeWindow() {
+    XDestroyWindow(display_, window_);
+    XCloseDisplay(display_);
+}
+
+int ProbeWindow::presses() {
+    XEvent event;
+    while (XCheckTypedWindowEvent(display_, window_, ButtonPress, &event)) ++presses_;
+    return presses_;
+}
+
+void clickAt(int x, int y) {
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(display, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XFlush(display);
+}
+
+}  // namespace nimbo::test

@@ -1,0 +1,29 @@
+#pragma once
+// A plain X window of another client, to stand for the application under the
+// shell's windows: it counts the button presses the server gives it.
+#include <X11/Xlib.h>
+
+namespace nimbo::test {
+
+class ProbeWindow {
+public:
+    // Mapped at the root rectangle, in front of what is on screen now.
+    ProbeWindow(int x, int y, int width, int height);
+    ~ProbeWindow();
+    ProbeWindow(const ProbeWindow&) = delete;
+    ProbeWindow& operator=(const ProbeWindow&) = delete;
+
+    // Presses received so far (reads what the server has sent).
+    int presses();
+    Window window() const { return window_; }
+
+private:
+    Display* display_ = nullptr;
+    Window window_ = 0;
+    int presses_ = 0;
+};
+
+// A left click at a root point, as the user's mouse would make it.
+void clickAt(int x, int y);
+
+}  // namespace nimbo::test
