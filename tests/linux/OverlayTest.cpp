@@ -85,8 +85,7 @@ TEST(OverlayTwoMonitors, LandsExactlyOnItsMonitorAndAsksToBeLeftAlone) {
     const auto type = x11::windowProperty(xDisplay(), window, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM);
     EXPECT_TRUE(hasAtom(type, "_NET_WM_WINDOW_TYPE_NOTIFICATION"));
     const auto state = x11::windowProperty(xDisplay(), window, atom("_NET_WM_STATE"), XA_ATOM);
-    for (const char* wanted :
-         {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_STICKY", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
+    for (const char* wanted : {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
         EXPECT_TRUE(hasAtom(state, wanted)) << wanted;
     const auto desktopNumber = x11::windowProperty(xDisplay(), window, atom("_NET_WM_DESKTOP"), XA_CARDINAL);
     ASSERT_EQ(desktopNumber.size(), 1U);
@@ -112,6 +111,10 @@ TEST(OverlayTwoMonitors, LandsExactlyOnItsMonitorAndAsksToBeLeftAlone) {
 TEST(OverlayTwoMonitors, ClicksPassThroughUntilTheShellTakesTheMouse) {
     // The application under the overlay, on the right monitor.
     ProbeWindow below(2000, 100, 400, 300);
+    ASSERT_TRUE(waitUntil([&] { return below.shown(); }));
+    // Two points inside both windows.
+    const auto [probeX, probeY] = below.rootOrigin();
+    const int x = probeX + 100, y = probeY + 100;
     auto overlay = makeOverlay(rightMonitor);
     std::vector<Point> downs;
     overlay->setMouseDownHandler([&](Point point) { downs.push_back(point); });
@@ -137,23 +140,23 @@ TEST(OverlayTwoMonitors, ClicksPassThroughUntilTheShellTakesTheMouse) {
         return value.value_or(Json(-1));
     };
 
-    clickAt(2100, 200);
+    clickAt(x, y);
     ASSERT_TRUE(waitUntil([&] { return below.presses() == 1; })) << "the click went through the overlay";
     EXPECT_TRUE(downs.empty());
     EXPECT_EQ(pageDowns(), Json(0));
 
     overlay->setIgnoresMouse(false);
     ASSERT_TRUE(waitUntil([&] { return inputRectangles(overlay->windowNumber()) >= 1; }));
-    clickAt(2100, 200);
+    clickAt(x, y);
     ASSERT_TRUE(waitUntil([&] { return downs.size() == 1; })) << "the overlay holds the mouse";
-    // 180 right of the left edge, 200 down from the top of a 1024-high window.
-    EXPECT_EQ(downs[0], (Point{180, 824}));
+    // The overlay's top-left corner is the monitor's, at 1920,0; window y grows upwards from 1024.
+    EXPECT_EQ(downs[0], (Point{x - 1920.0, 1024.0 - y}));
     EXPECT_TRUE(waitUntil([&] { return pageDowns() == Json(1); })) << "the page still gets the press";
     EXPECT_EQ(below.presses(), 1);
 
     overlay->setIgnoresMouse(true);
     ASSERT_TRUE(waitUntil([&] { return inputRectangles(overlay->windowNumber()) == 0; }));
-    clickAt(2300, 350);
+    clickAt(x + 200, y + 150);
     ASSERT_TRUE(waitUntil([&] { return below.presses() == 2; })) << "click-through again";
     EXPECT_EQ(downs.size(), 1U);
     overlay->close();
@@ -167,19 +170,23 @@ TEST(Stacking, WindowNumbersFollowTheServersOrderFrontToBack) {
     for (auto* window : {&a, &b, &c}) (*window)->orderFront();
     ASSERT_TRUE(waitUntil([&] { return mapped(*a) && mapped(*b) && mapped(*c); }));
     const long na = a->windowNumber(), nb = b->windowNumber(), nc = c->windowNumber();
-    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{nc, nb, na}));
+    // A window manager, where there is one, restacks in its own time.
+    auto orderIs = [&](const std::vector<long>& expected) {
+        const bool held = waitUntil([&] { return windows.windowNumbers() == expected; }, 5.0);
+        if (!held) ADD_FAILURE() << "front to back: " << ::testing::PrintToString(windows.windowNumbers());
+        return held;
+    };
+    EXPECT_TRUE(orderIs({nc, nb, na})) << "the last shown is in front";
 
     a->orderBelow(nc);
-    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{nc, na, nb}));
+    EXPECT_TRUE(orderIs({nc, na, nb}));
     // What the keyboard hand-back does: out, then back directly below the window in front.
     c->orderOut();
-    ASSERT_TRUE(waitUntil([&] { return !mapped(*c); }));
-    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{na, nb}));
+    EXPECT_TRUE(orderIs({na, nb})) << "hidden windows are left out";
     c->orderBelow(na);
-    ASSERT_TRUE(waitUntil([&] { return mapped(*c); }));
-    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{na, nc, nb}));
+    EXPECT_TRUE(orderIs({na, nc, nb}));
     b->close();
-    EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{na, nc}));
+    EXPECT_TRUE(orderIs({na, nc})) << "closed windows are left out";
 
     // A window manager's stacking list wins over the root's children.
     const Window root = DefaultRootWindow(xDisplay());

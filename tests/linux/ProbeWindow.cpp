@@ -14,9 +14,18 @@ ProbeWindow::ProbeWindow(int x, int y, int width, int height) {
     XSetWindowAttributes attributes{};
     attributes.event_mask = ButtonPressMask;
     attributes.background_pixel = BlackPixel(display_, DefaultScreen(display_));
+
     window_ = XCreateWindow(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
                             static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,
                             CWEventMask | CWBackPixel, &attributes);
+    // A window manager honours a position the user asked for.
+    XSizeHints hints{};
+    hints.flags = USPosition | USSize;
+    hints.x = x;
+    hints.y = y;
+    hints.width = width;
+    hints.height = height;
+    XSetWMNormalHints(display_, window_, &hints);
     XStoreName(display_, window_, "probe");
     XMapRaised(display_, window_);
     XSync(display_, False);  // mapped before anything the test shows next
@@ -25,6 +34,19 @@ ProbeWindow::ProbeWindow(int x, int y, int width, int height) {
 ProbeWindow::~ProbeWindow() {
     XDestroyWindow(display_, window_);
     XCloseDisplay(display_);
+}
+
+bool ProbeWindow::shown() {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, window_, &attributes);
+    return attributes.map_state == IsViewable;
+}
+
+std::pair<int, int> ProbeWindow::rootOrigin() {
+    int x = 0, y = 0;
+    Window child = 0;
+    XTranslateCoordinates(display_, window_, DefaultRootWindow(display_), 0, 0, &x, &y, &child);
+    return {x, y};
 }
 
 int ProbeWindow::presses() {

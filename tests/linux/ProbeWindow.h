@@ -3,16 +3,22 @@
 // shell's windows: it counts the button presses the server gives it.
 #include <X11/Xlib.h>
 
+#include <utility>
+
 namespace nimbo::test {
 
 class ProbeWindow {
 public:
-    // Mapped at the root rectangle, in front of what is on screen now.
+    // Asks to be mapped at the root rectangle, in front of what is on screen now;
+    // a window manager may frame it and map it a little later.
     ProbeWindow(int x, int y, int width, int height);
     ~ProbeWindow();
     ProbeWindow(const ProbeWindow&) = delete;
     ProbeWindow& operator=(const ProbeWindow&) = delete;
 
+    bool shown();
+    // Where its top-left corner is on the root window (below a frame's title bar, say).
+    std::pair<int, int> rootOrigin();
     // Presses received so far (reads what the server has sent).
     int presses();
     Window window() const { return window_; }
