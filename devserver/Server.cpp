@@ -69,7 +69,9 @@ Server::Server(Options options)
     // Meeting chunks are 15 s of 16 kHz audio (about 0.5 MB); leave ample room.
     http_->set_payload_max_length(size_t{64} * 1024 * 1024);
     http_->set_logger([](const Request& req, const Response& res) {
-        note(req.method + " " + req.path + " -> " + std::to_string(res.status));
+        // The query shows what a page was asked for; sign-in queries carry tickets and stay out.
+        const bool secret = req.path.rfind("/api/auth/", 0) == 0;
+        note(req.method + " " + (secret ? req.path : req.target) + " -> " + std::to_string(res.status));
     });
     // Handlers that refuse write their own reason; only a bare 404 gets this text.
     http_->set_error_handler(httplib::Server::HandlerWithResponse([](const Request&, Response& res) {

@@ -78,9 +78,14 @@ void writeFile(const std::string& path, const std::string& text) {
 }
 
 DevServer::DevServer() {
+    auto launcher =
+        x11::GObjectPtr<GSubprocessLauncher>::adopt(g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE));
+    g_subprocess_launcher_set_stderr_file_path(launcher.get(), (folder_.path() + "/stderr.txt").c_str());
+    const std::string meetings = folder_.path() + "/meetings";
     x11::GErrorPtr error;
-    process_ = x11::GObjectPtr<GSubprocess>::adopt(g_subprocess_new(
-        G_SUBPROCESS_FLAGS_STDOUT_PIPE, error.out(), NIMBO_DEVSERVER, "--host", "127.0.0.1", "--port", "0", nullptr));
+    process_ = x11::GObjectPtr<GSubprocess>::adopt(
+        g_subprocess_launcher_spawn(launcher.get(), error.out(), NIMBO_DEVSERVER, "--host", "127.0.0.1", "--port", "0",
+                                    "--data", meetings.c_str(), nullptr));
     if (!process_) throw std::runtime_error(std::string("cannot start the devserver: ") + error->message);
 
     // Read its first line through the main loop: "nimbo-devserver: listening on http://HOST:PORT".
@@ -119,6 +124,10 @@ DevServer::~DevServer() {
     if (!waitUntil([&] { return done; }, 5.0)) g_subprocess_force_exit(process_.get());
     // The pending wait must not outlive `done`.
     waitUntil([&] { return done; }, 5.0);
+}
+
+std::string DevServer::log() const {
+    return readFile(folder_.path() + "/stderr.txt");
 }
 
 SilentServer::SilentServer() {

@@ -49,8 +49,11 @@ public:
     DevServer(const DevServer&) = delete;
     DevServer& operator=(const DevServer&) = delete;
     const std::string& origin() const { return origin_; }  // "http://127.0.0.1:PORT"
+    // What it wrote to standard error so far: one "nimbo-devserver: GET TARGET -> STATUS" per request.
+    std::string log() const;
 
 private:
+    TempDir folder_;
     x11::GObjectPtr<GSubprocess> process_;
     std::string origin_;
 };
