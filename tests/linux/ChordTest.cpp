@@ -1,0 +1,175 @@
+// The chord recogniser on a real X server: Super+Alt typed through XTest as a
+// user would, heard by the listen tap, with the steering arrows taken by the
+// passive grab or handed on to the focused window.
+// GoogleTest first: Xlib's macros (None, Bool, ...) would break its headers.
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "Desktop.h"
+#include "TestKeyboard.h"
+#include "ask/Hotkey.h"
+
+namespace nimbo::test {
+namespace {
+
+constexpr int kA = 0, kV = 9;
+constexpr std::uint64_t kControl = 0x40000;
+
+class Chord : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hotkey_.onPress = [this] { heard_.push_back("press"); };
+        hotkey_.onRelease = [this](double held, double began, bool steered) {
+            heard_.push_back(steered ? "release steered" : "release");
+            held_ = held;
+            began_ = began;
+        };
+        hotkey_.onCancel = [this] { heard_.push_back("cancel"); };
+        hotkey_.onSteer = [this](int step) { heard_.push_back("steer " + std::to_string(step)); };
+        ASSERT_TRUE(hotkey_.start());
+    }
+
+    // Waits until `count` callbacks have come, then a little longer so that
+    // one too many would show as well.
+    std::vector<std::string> heard(std::size_t count) {
+        waitUntil([&] { return heard_.size() >= count; });
+        runFor(0.15);
+        return heard_;
+    }
+
+    void holdChord(KeySym first = XK_Super_L, KeySym second = XK_Alt_L) {
+        keyboard_.press(first);
+        keyboard_.press(second);
+        ASSERT_TRUE(waitUntil([&] { return !heard_.empty(); })) << "no press";
+    }
+    void releaseChord(KeySym first = XK_Super_L, KeySym second = XK_Alt_L) {
+        keyboard_.release(second);
+        keyboard_.release(first);
+    }
+
+    std::size_t windowGot(const std::vector<KeyCode>& codes, KeySym symbol) const {
+        return static_cast<std::size_t>(std::count(codes.begin(), codes.end(), keyboard_.code(symbol)));
+    }
+    // Waits until the focused window has seen `symbol` come up `times` times,
+    // so everything typed before it has been through the server.
+    bool windowReleased(KeySym symbol, std::size_t times) {
+        return waitUntil([&] { return windowGot(keyboard_.windowReleases(), symbol) >= times; });
+    }
+
+    TestKeyboard keyboard_;
+    Hotkey hotkey_{desktop()};
+    std::vector<std::string> heard_;
+    double held_ = -1, began_ = -1;
+};
+
+TEST_F(Chord, AHoldInEitherOrderIsOnePressAndOneReleaseWithItsLength) {
+    for (const auto& [first, second] : {std::pair{XK_Super_L, XK_Alt_L}, std::pair{XK_Alt_L, XK_Super_L}}) {
+        heard_.clear();
+        keyboard_.press(first);
+        keyboard_.press(second);
+        const double pressedAround = desktop().clock().now();
+        runFor(0.6);
+        keyboard_.release(second);
+        keyboard_.release(first);
+        EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "release"})) << "first key " << first;
+        EXPECT_NEAR(held_, 0.6, 0.08) << "first key " << first;
+        EXPECT_NEAR(began_, pressedAround, 0.08) << "first key " << first;
+    }
+}
+
+TEST_F(Chord, ShiftOrControlSpoilTheChord) {
+    // Held before the chord: it never becomes a press.
+    for (KeySym extra : {XK_Shift_L, XK_Control_L}) {
+        keyboard_.press(extra);
+        keyboard_.press(XK_Super_L);
+        keyboard_.press(XK_Alt_L);
+        runFor(0.3);
+        keyboard_.release(XK_Alt_L);
+        keyboard_.release(XK_Super_L);
+        keyboard_.release(extra);
+        EXPECT_EQ(heard(0), std::vector<std::string>{}) << "extra key " << extra;
+    }
+
+    // Added during a hold: the hold is cancelled, and stays spoiled when the
+    // extra key comes up again while the chord is still held.
+    holdChord();
+    keyboard_.press(XK_Shift_L);
+    keyboard_.release(XK_Shift_L);
+    runFor(0.2);
+    releaseChord();
+    EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "cancel"}));
+
+    // Once both are up, the next hold is a press again.
+    heard_.clear();
+    holdChord();
+    releaseChord();
+    EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "release"}));
+}
+
+TEST_F(Chord, TypingDuringAHoldCancelsItWithoutARelease) {
+    holdChord();
+    keyboard_.tap(XK_a);
+    releaseChord();
+    EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "cancel"}));
+}
+
+TEST_F(Chord, KeysTheShellPostsDuringAHoldDoNotCancelIt) {
+    keyboard_.focusWindow();
+    holdChord();
+    auto& taps = desktop().keyTaps();
+    taps.postKey(kA, true, 0, Hotkey::kMarker);
+    taps.postKey(kA, false, 0, Hotkey::kMarker);
+    // Control is pressed for the key alone; its change must not count as the user's.
+    taps.postKey(kV, true, kControl, Hotkey::kMarker);
+    taps.postKey(kV, false, kControl, Hotkey::kMarker);
+    ASSERT_TRUE(windowReleased(XK_v, 1)) << "the posted keys never arrived";
+    EXPECT_EQ(windowGot(keyboard_.windowPresses(), XK_a), 1U);
+    releaseChord();
+    EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "release"}));
+}
+
+TEST_F(Chord, WhileSteeringTheArrowStepsAndIsKeptFromTheWindow) {
+    keyboard_.focusWindow();
+    hotkey_.setSteering(true);
+    holdChord();
+    keyboard_.tap(XK_Right);
+    keyboard_.tap(XK_Left);
+    releaseChord();
+    ASSERT_TRUE(windowReleased(XK_Super_L, 1));
+    EXPECT_EQ(heard(4), (std::vector<std::string>{"press", "steer 1", "steer -1", "release steered"}));
+    EXPECT_EQ(windowGot(keyboard_.windowPresses(), XK_Right), 0U);
+    EXPECT_EQ(windowGot(keyboard_.windowPresses(), XK_Left), 0U);
+
+    // Steering off again: the arrow is just a key, which reaches the window
+    // and cancels the hold.
+    heard_.clear();
+    hotkey_.setSteering(false);
+    holdChord();
+    keyboard_.tap(XK_Right);
+    releaseChord();
+    ASSERT_TRUE(windowReleased(XK_Super_L, 2));
+    EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "cancel"}));
+    EXPECT_EQ(windowGot(keyboard_.windowPresses(), XK_Right), 1U);
+}
+
+TEST_F(Chord, WithTheArrowsHeldElsewhereSteeringStillSteps) {
+    Display* display = keyboard_.display();
+    XGrabKey(display, keyboard_.code(XK_Right), Mod4Mask | Mod1Mask, DefaultRootWindow(display), False, GrabModeAsync,
+             GrabModeAsync);
+    XSync(display, False);
+    hotkey_.setSteering(true);
+    holdChord();
+    keyboard_.tap(XK_Right);
+    releaseChord();
+    EXPECT_EQ(heard(3), (std::vector<std::string>{"press", "steer 1", "release steered"}));
+    XUngrabKey(display, keyboard_.code(XK_Right), AnyModifier, DefaultRootWindow(display));
+    XSync(display, False);
+}
+
+}  // namespace
+}  // namespace nimbo::test
