@@ -14,7 +14,7 @@ std::filesystem::path defaultDataFolder() {
 }
 
 const char* usage() {
-    return "usage: nimbo-devserver [--host 127.0.0.1] [--port 3005] [--data DIR] [--require-session]\n";
+    return "usage: nimbo-devserver [--host 127.0.0.1] [--port 3005] [--data DIR] [--require-session] [--prompter]\n";
 }
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -25,6 +25,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
         if (flag == "--help" || flag == "-h") return std::nullopt;
         if (flag == "--require-session") {
             options.requireSession = true;
+            continue;
+        }
+        if (flag == "--prompter") {
+            options.prompter = true;
             continue;
         }
         if (flag != "--host" && flag != "--port" && flag != "--data") {

@@ -12,6 +12,7 @@ struct Options {
     int port = 3005;                 // the shell's built-in origin
     std::filesystem::path data;      // where meeting uploads land
     bool requireSession = false;     // refuse meeting requests without a known session cookie
+    bool prompter = false;           // overlay pages take the steering keys as soon as they load
 };
 
 // The data folder used when --data is not given: under $XDG_STATE_HOME, else /tmp.

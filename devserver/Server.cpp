@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #include <cstdio>
+#include <string>
 #include <thread>
 
 #include <httplib.h>
@@ -23,9 +24,19 @@ void note(const std::string& line) {
     std::fwrite(text.data(), 1, text.size(), stderr);
 }
 
-void sendPage(Response& res, const char* html) {
+void sendPage(Response& res, const std::string& html) {
     res.set_header("Cache-Control", "no-store");  // edits to the pages show on reload
     res.set_content(html, "text/html; charset=utf-8");
+}
+
+// The overlay page takes the steering keys as it loads when its root element
+// carries this mark, so steering can be tried without a teleprompter.
+std::string markedForPrompter(const char* html) {
+    std::string page = html;
+    const std::string root = "<html";
+    const auto at = page.find(root);
+    if (at != std::string::npos) page.insert(at + root.size(), " data-prompter=\"on\"");
+    return page;
 }
 
 void sendJson(Response& res, int status, const nlohmann::json& body) {
@@ -131,9 +142,14 @@ std::optional<std::string> Server::admit(const httplib::Request& req, httplib::R
 void Server::addRoutes() {
     auto& http = *http_;
 
-    http.Get("/spatial/overlay", [](const Request& req, Response& res) {
-        sendPage(res, req.get_param_value("pane") == "caption" ? nimbo::devserverCaptionPage()
-                                                               : nimbo::devserverOverlayPage());
+    http.Get("/spatial/overlay", [this](const Request& req, Response& res) {
+        if (req.get_param_value("pane") == "caption") {
+            sendPage(res, nimbo::devserverCaptionPage());
+        } else if (options_.prompter) {
+            sendPage(res, markedForPrompter(nimbo::devserverOverlayPage()));
+        } else {
+            sendPage(res, nimbo::devserverOverlayPage());
+        }
     });
     http.Get("/control", [](const Request&, Response& res) { sendPage(res, nimbo::devserverControlPage()); });
     http.Get("/signin", [](const Request&, Response& res) { sendPage(res, nimbo::devserverSigninPage()); });

@@ -39,6 +39,22 @@ TEST(DevserverPages, ServesEachPageAsHtmlAndNothingElse) {
     EXPECT_EQ(http.Post("/control", "", "text/plain")->status, 404);
 }
 
+TEST(DevserverPages, OnlyUnderPrompterDoesTheOverlayAskForTheSteeringKeys) {
+    const std::string mark = "<html data-prompter=\"on\" lang=\"en\">";
+    RunningServer plain;
+    EXPECT_EQ(plain.client().Get("/spatial/overlay?display=1")->body.find("<html data-prompter"), std::string::npos);
+
+    devserver::Options options;
+    options.prompter = true;
+    RunningServer prompter(options);
+    auto http = prompter.client();
+    auto overlay = http.Get("/spatial/overlay?display=1");
+    EXPECT_NE(overlay->body.find(mark), std::string::npos);
+    EXPECT_NE(overlay->body.find("steerMode(true)"), std::string::npos);
+    EXPECT_EQ(http.Get("/spatial/overlay?pane=caption")->body.find("data-prompter"), std::string::npos)
+        << "the caption island never steers";
+}
+
 TEST(DevserverAuth, TicketRoundTripSetsSessionOnce) {
     RunningServer s;
     auto http = s.client();

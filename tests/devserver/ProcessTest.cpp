@@ -88,8 +88,9 @@ TEST(DevserverProcess, RefusesBadArgumentsAndABusyPort) {
 
 TEST(DevserverOptions, ParsesTheCommandLine) {
     std::string error;
-    auto options = devserver::parseOptions({"--port", "0", "--data", "/tmp/x", "--host", "::1"}, error);
+    auto options = devserver::parseOptions({"--port", "0", "--data", "/tmp/x", "--host", "::1", "--prompter"}, error);
     ASSERT_TRUE(options) << error;
+    EXPECT_TRUE(options->prompter);
     EXPECT_EQ(options->port, 0);
     EXPECT_EQ(options->host, "::1");
     EXPECT_EQ(options->data, "/tmp/x");
@@ -99,6 +100,7 @@ TEST(DevserverOptions, ParsesTheCommandLine) {
     EXPECT_EQ(defaults->host, "127.0.0.1");  // loopback unless asked
     EXPECT_EQ(defaults->port, 3005);
     EXPECT_FALSE(defaults->data.empty());
+    EXPECT_FALSE(defaults->prompter);
 
     for (const std::vector<std::string>& wrong :
          {std::vector<std::string>{"--port"}, {"--port", "3005x"}, {"--port", "-1"}, {"--data", ""}, {"--verbose"}}) {

@@ -12,10 +12,9 @@
 // A server on a free loopback port with its own data folder, for one test.
 class RunningServer {
 public:
-    RunningServer() {
+    explicit RunningServer(devserver::Options options = {}) {
         char pattern[] = "/tmp/nimbo-devserver-test-XXXXXX";
         data = ::mkdtemp(pattern);
-        devserver::Options options;
         options.port = 0;
         options.data = data;
         server = std::make_unique<devserver::Server>(options);
