@@ -77,15 +77,18 @@ void writeFile(const std::string& path, const std::string& text) {
     out << text;
 }
 
-DevServer::DevServer() {
+DevServer::DevServer(const std::vector<std::string>& options) {
     auto launcher =
         x11::GObjectPtr<GSubprocessLauncher>::adopt(g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE));
     g_subprocess_launcher_set_stderr_file_path(launcher.get(), (folder_.path() + "/stderr.txt").c_str());
     const std::string meetings = folder_.path() + "/meetings";
+    std::vector<const gchar*> argv = {NIMBO_DEVSERVER, "--host", "127.0.0.1", "--port", "0", "--data"};
+    argv.push_back(meetings.c_str());
+    for (const auto& option : options) argv.push_back(option.c_str());
+    argv.push_back(nullptr);
     x11::GErrorPtr error;
-    process_ = x11::GObjectPtr<GSubprocess>::adopt(
-        g_subprocess_launcher_spawn(launcher.get(), error.out(), NIMBO_DEVSERVER, "--host", "127.0.0.1", "--port", "0",
-                                    "--data", meetings.c_str(), nullptr));
+    process_ =
+        x11::GObjectPtr<GSubprocess>::adopt(g_subprocess_launcher_spawnv(launcher.get(), argv.data(), error.out()));
     if (!process_) throw std::runtime_error(std::string("cannot start the devserver: ") + error->message);
 
     // Read its first line through the main loop: "nimbo-devserver: listening on http://HOST:PORT".

@@ -44,7 +44,8 @@ void writeFile(const std::string& path, const std::string& text);
 // The reference server on a free loopback port, stopped on destruction.
 class DevServer {
 public:
-    DevServer();
+    // `options` follow the loopback host, free port and data folder, e.g. {"--prompter"}.
+    explicit DevServer(const std::vector<std::string>& options = {});
     ~DevServer();
     DevServer(const DevServer&) = delete;
     DevServer& operator=(const DevServer&) = delete;
