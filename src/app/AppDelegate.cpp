@@ -156,7 +156,7 @@ void AppDelegate::guide(std::function<void()> then) {
         d.onboarding.start(std::nullopt, false);
     });
     onboarding.onGuide = weakly([](AppDelegate& d, const Json& guideInfo, std::optional<platform::Screen> screen) {
-        if (auto overlay = d.overlayOn(std::move(screen))) Bridge::emit(overlay->web(), "nimbo:guide", guideInfo);
+        if (auto overlay = d.overlayOn(screen)) Bridge::emit(overlay->web(), "nimbo:guide", guideInfo);
     });
     onboarding.onDone = then;
 

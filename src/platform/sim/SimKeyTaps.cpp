@@ -68,10 +68,10 @@ void SimKeyTaps::switchOff(SimKeyTap& tap, std::uint32_t notice) {
 
 void SimKeyTaps::interruptSession() {
     for (const auto& observer : std::vector(observers_)) {
-        if (!observer->cancelled)
-            main_.post([observer] {
-                if (!observer->cancelled) observer->handler();
-            });
+        if (observer->cancelled) continue;
+        main_.post([observer] {
+            if (!observer->cancelled) observer->handler();
+        });
     }
 }
 
