@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "app/AppDelegate.h"
-#include "app/Log.h"
+#include "base/Log.h"
 #include "bridge/Bridge.h"
 
 namespace nimbo {

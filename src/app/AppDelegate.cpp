@@ -4,7 +4,7 @@
 
 #include "account/Session.h"
 #include "actions/Actions.h"
-#include "app/Log.h"
+#include "base/Log.h"
 #include "app/Origin.h"
 #include "bridge/Bridge.h"
 #include "control/MainMenu.h"

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/AppDelegate.h"
-#include "app/Log.h"
+#include "base/Log.h"
 #include "app/LogFile.h"
 
 namespace nimbo {

@@ -1,6 +1,6 @@
 #include "app/Origin.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "base/Text.h"
 #include "base/Url.h"
 

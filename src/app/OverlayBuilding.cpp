@@ -3,7 +3,7 @@
 
 #include "actions/Actions.h"
 #include "app/AppDelegate.h"
-#include "app/Log.h"
+#include "base/Log.h"
 #include "display/Displays.h"
 #include "display/NumberText.h"
 #include "display/OverlayAddress.h"

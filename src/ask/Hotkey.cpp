@@ -1,6 +1,6 @@
 #include "ask/Hotkey.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 namespace nimbo {
 namespace {

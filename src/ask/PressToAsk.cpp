@@ -3,7 +3,7 @@
 // everything away, and while steering the arrows move the teleprompter.
 #include "actions/Actions.h"
 #include "app/AppDelegate.h"
-#include "app/Log.h"
+#include "base/Log.h"
 #include "display/Displays.h"
 #include "screen/Elements.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Log.h"
+#include "base/Log.h"
 #include "bridge/Bridge.h"
 #include "control/Visibility.h"
 #include "display/Displays.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "platform/linux/GObjectPtr.h"
+#include "platform/linux/glib/GObjectPtr.h"
 
 namespace nimbo::test {
 

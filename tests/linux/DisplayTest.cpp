@@ -8,8 +8,8 @@
 
 #include "Desktop.h"
 #include "MonitorEdits.h"
-#include "platform/linux/RandrScreens.h"
-#include "platform/linux/ScreenSpace.h"
+#include "platform/linux/x11/RandrScreens.h"
+#include "platform/linux/x11/ScreenSpace.h"
 
 namespace nimbo::test {
 namespace {

@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include "Desktop.h"
-#include "platform/linux/BundleFile.h"
-#include "platform/linux/JsonDefaults.h"
-#include "platform/linux/ProcessStdio.h"
+#include "platform/linux/system/BundleFile.h"
+#include "platform/linux/system/JsonDefaults.h"
+#include "platform/linux/system/ProcessStdio.h"
 
 namespace nimbo::test {
 namespace {

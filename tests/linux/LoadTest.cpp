@@ -7,7 +7,7 @@
 
 #include "Desktop.h"
 #include "PageHarness.h"
-#include "platform/linux/WebKitView.h"
+#include "platform/linux/gtk/WebKitView.h"
 
 namespace nimbo::test {
 namespace {

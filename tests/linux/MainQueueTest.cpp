@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Desktop.h"
-#include "platform/linux/ThreadPool.h"
+#include "platform/linux/glib/ThreadPool.h"
 
 namespace nimbo::test {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "Desktop.h"
 #include "ProbeWindow.h"
-#include "platform/linux/WebPageWindow.h"
-#include "platform/linux/XProperties.h"
+#include "platform/linux/gtk/WebPageWindow.h"
+#include "platform/linux/x11/XProperties.h"
 
 namespace nimbo::test {
 namespace {

@@ -9,8 +9,8 @@
 #include <gdk/gdkx.h>
 
 #include "Desktop.h"
-#include "platform/linux/DesktopApplication.h"
-#include "platform/linux/WebPageWindow.h"
+#include "platform/linux/gtk/DesktopApplication.h"
+#include "platform/linux/gtk/WebPageWindow.h"
 
 namespace nimbo::test {
 namespace {

@@ -2,19 +2,19 @@
 
 #include <gtk/gtk.h>
 
-#include "platform/linux/BundleFile.h"
-#include "platform/linux/DesktopApplication.h"
-#include "platform/linux/DesktopPermissions.h"
-#include "platform/linux/GLibMainQueue.h"
-#include "platform/linux/JsonDefaults.h"
-#include "platform/linux/MonotonicClock.h"
-#include "platform/linux/PageWindows.h"
-#include "platform/linux/ProcessEnvironment.h"
-#include "platform/linux/ProcessStdio.h"
-#include "platform/linux/RandrScreens.h"
-#include "platform/linux/SharedCookies.h"
-#include "platform/linux/ThreadPool.h"
-#include "platform/linux/XInputKeyTaps.h"
+#include "platform/linux/system/BundleFile.h"
+#include "platform/linux/gtk/DesktopApplication.h"
+#include "platform/linux/system/DesktopPermissions.h"
+#include "platform/linux/glib/GLibMainQueue.h"
+#include "platform/linux/system/JsonDefaults.h"
+#include "platform/linux/glib/MonotonicClock.h"
+#include "platform/linux/x11/PageWindows.h"
+#include "platform/linux/system/ProcessEnvironment.h"
+#include "platform/linux/system/ProcessStdio.h"
+#include "platform/linux/x11/RandrScreens.h"
+#include "platform/linux/gtk/SharedCookies.h"
+#include "platform/linux/glib/ThreadPool.h"
+#include "platform/linux/x11/XInputKeyTaps.h"
 
 namespace nimbo::x11 {
 namespace {

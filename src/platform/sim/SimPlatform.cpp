@@ -1,6 +1,6 @@
 #include "platform/sim/SimPlatform.h"
 
-#include "app/Log.h"
+#include "base/Log.h"
 
 namespace nimbo::sim {
 

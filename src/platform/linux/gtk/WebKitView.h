@@ -1,0 +1,85 @@
+#pragma once
+#include <gtk/gtk.h>
+#include <webkit2/webkit2.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/WebView.h"
+#include "platform/linux/glib/GObjectPtr.h"
+
+namespace nimbo::x11 {
+
+// A WebKitGTK web view behind the seam's WebView.
+//
+// WebKitGTK doesn't say which frame posted a script message, so the view
+// proves it itself: a top-frame-only script, injected before any other,
+// keeps a random per-view token in a closure and wraps the main frame's
+// handlers so that their posts carry it. Only bodies with the right token
+// count as the main frame's; the token is stripped before the body goes on.
+class WebKitView final : public platform::WebView {
+public:
+    explicit WebKitView(bool transparent);
+    ~WebKitView() override;
+    WebKitView(const WebKitView&) = delete;
+    WebKitView& operator=(const WebKitView&) = delete;
+
+    GtkWidget* widget() const { return GTK_WIDGET(view_.get()); }
+    WebKitWebView* webView() const { return view_.get(); }
+    // The window holding the view is gone; later calls do nothing.
+    void detach();
+
+    void addUserScript(const platform::UserScript& script) override;
+    void setMessageHandler(const std::string& name,
+                           std::function<void(const platform::ScriptMessage&)> handler) override;
+    void setEvents(Events events) override;
+    void callAsync(const std::string& body, const Json& arguments,
+                   std::function<void(const platform::ScriptResult&)> done = {}) override;
+    void removeMessageHandler(const std::string& name) override;
+    void load(const std::string& url, double timeoutSeconds) override;
+    void loadHTML(const std::string& html) override;
+    void reload() override;
+    void stopLoading() override;
+    std::string url() const override;
+
+private:
+    struct HandlerSlot {
+        WebKitView* owner;
+        std::string name;
+        std::function<void(const platform::ScriptMessage&)> handler;
+        gulong signal = 0;
+    };
+
+    void rebuildScripts();
+    std::string frameGuardSource() const;
+    void receive(HandlerSlot& slot, WebKitJavascriptResult* result);
+    void cancelLoadTimer();
+
+    static void onScriptMessage(WebKitUserContentManager*, WebKitJavascriptResult* result, gpointer data);
+    static void onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer data);
+    static gboolean onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer data);
+    static gboolean onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
+                                   gpointer data);
+    static void onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer data);
+    static gboolean onLoadTimeout(gpointer data);
+
+    GObjectPtr<WebKitUserContentManager> contentManager_;
+    GObjectPtr<WebKitWebView> view_;
+    GObjectPtr<GCancellable> cancellable_;
+    std::shared_ptr<WebKitView*> alive_;  // async completions hold it weakly
+    const std::string token_;
+    std::vector<platform::UserScript> scripts_;
+    std::vector<std::unique_ptr<HandlerSlot>> handlers_;
+    Events events_;
+    bool detached_ = false;
+
+    // The load in flight.
+    guint loadTimer_ = 0;
+    bool timedOut_ = false;         // the time-out already reported this load's failure
+    bool ignoredByPolicy_ = false;  // decideResponse turned the response down
+    bool failed_ = false;           // a failure was reported, so no "finished" follows
+};
+
+}  // namespace nimbo::x11

@@ -1,0 +1,268 @@
+#include "platform/linux/gtk/WebPageWindow.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <gdk/gdkx.h>
+
+#include <algorithm>
+
+#include "platform/linux/gtk/DesktopApplication.h"
+#include "platform/linux/x11/ScreenSpace.h"
+
+namespace nimbo::x11 {
+
+WebPageWindow::WebPageWindow(const platform::PageWindowOptions& options, DesktopApplication& application)
+    : application_(application), view_(options.transparent), frame_(options.frame) {
+    window_ = GTK_WINDOW(gtk_window_new(GTK_WINDOW_TOPLEVEL));
+    gtk_window_set_title(window_, options.title.c_str());
+    // Showing a window never takes the keyboard; makeKey does that explicitly.
+    gtk_window_set_focus_on_map(window_, FALSE);
+    applyOptions(options);
+    gtk_container_add(GTK_CONTAINER(window_), view_.widget());
+    gtk_widget_show(view_.widget());
+
+    const GdkRectangle rect = rootRectFromFrame(frame_);
+    gtk_window_set_default_size(window_, std::max(1, rect.width), std::max(1, rect.height));
+    gtk_window_move(window_, rect.x, rect.y);
+
+    g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
+    g_signal_connect(window_, "key-release-event", G_CALLBACK(onKey), this);
+    g_signal_connect(window_, "configure-event", G_CALLBACK(onConfigure), this);
+    g_signal_connect(window_, "map-event", G_CALLBACK(onMap), this);
+    g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
+    g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
+    // The view's handler runs before WebKit's own, so the mouse-down is told first.
+    g_signal_connect(view_.widget(), "button-press-event", G_CALLBACK(onButtonPress), this);
+    gtk_widget_realize(GTK_WIDGET(window_));
+    if (options.transparent) {
+        // Compositors that draw shadows on undecorated windows (picom, compton)
+        // leave out a window that asks so.
+        GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
+        const unsigned long none = 0;
+        XChangeProperty(GDK_WINDOW_XDISPLAY(gdkWindow), GDK_WINDOW_XID(gdkWindow),
+                        gdk_x11_get_xatom_by_name_for_display(gdk_window_get_display(gdkWindow), "_COMPTON_SHADOW"),
+                        XA_CARDINAL, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&none), 1);
+    }
+}
+
+void WebPageWindow::applyOptions(const platform::PageWindowOptions& options) {
+    if (options.transparent) {
+        GdkScreen* screen = gtk_widget_get_screen(GTK_WIDGET(window_));
+        if (GdkVisual* rgba = gdk_screen_get_rgba_visual(screen)) gtk_widget_set_visual(GTK_WIDGET(window_), rgba);
+        gtk_widget_set_app_paintable(GTK_WIDGET(window_), TRUE);
+        gtk_window_set_decorated(window_, FALSE);
+    }
+    if (options.level > 0) gtk_window_set_keep_above(window_, TRUE);
+    if (options.collectionBehavior & 1U) gtk_window_stick(window_);
+    if (options.nonActivating || (options.collectionBehavior & 64U)) {
+        gtk_window_set_skip_taskbar_hint(window_, TRUE);
+        gtk_window_set_skip_pager_hint(window_, TRUE);
+    }
+    if (options.nonActivating) gtk_window_set_type_hint(window_, GDK_WINDOW_TYPE_HINT_NOTIFICATION);
+}
+
+WebPageWindow::~WebPageWindow() {
+    if (window_) {
+        g_signal_handlers_disconnect_by_data(window_, this);
+        g_signal_handlers_disconnect_by_data(view_.widget(), this);
+        GtkWidget* widget = GTK_WIDGET(window_);
+        window_ = nullptr;
+        view_.detach();
+        gtk_widget_destroy(widget);
+    }
+}
+
+void WebPageWindow::setFrame(const Rect& frame) {
+    frame_ = frame;
+    if (!window_) return;
+    placing_ = true;
+    const GdkRectangle rect = rootRectFromFrame(frame);
+    gtk_window_move(window_, rect.x, rect.y);
+    gtk_window_resize(window_, std::max(1, rect.width), std::max(1, rect.height));
+}
+
+void WebPageWindow::orderFront() {
+    if (!window_) return;
+    gtk_widget_show(GTK_WIDGET(window_));
+    if (GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_))) gdk_window_raise(gdkWindow);
+}
+
+void WebPageWindow::orderOut() {
+    if (window_) gtk_widget_hide(GTK_WIDGET(window_));
+}
+
+void WebPageWindow::orderBelow(long number) {
+    if (!window_) return;
+    std::shared_ptr<WebPageWindow> sibling;
+    for (const auto& window : application_.windows()) {
+        if (window.get() != this && window->windowNumber() == number &&
+            gtk_widget_get_mapped(GTK_WIDGET(window->gtkWindow())))
+            sibling = window;
+    }
+    gtk_widget_show(GTK_WIDGET(window_));
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
+    if (sibling && gdkWindow) {
+        // Mapping put the window on top; the server takes the restack after it.
+        gdk_window_restack(gdkWindow, gtk_widget_get_window(GTK_WIDGET(sibling->gtkWindow())), FALSE);
+    }
+}
+
+long WebPageWindow::windowNumber() const {
+    if (!window_) return 0;
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
+    return gdkWindow ? static_cast<long>(gdk_x11_window_get_xid(gdkWindow)) : 0;
+}
+
+void WebPageWindow::close() {
+    if (!window_) return;
+    gtk_widget_destroy(GTK_WIDGET(window_));  // onDestroy clears window_
+}
+
+void WebPageWindow::setIgnoresMouse(bool ignores) {
+    ignoresMouse_ = ignores;
+    if (!window_) return;
+    if (ignores) {
+        cairo_region_t* empty = cairo_region_create();
+        gtk_widget_input_shape_combine_region(GTK_WIDGET(window_), empty);
+        cairo_region_destroy(empty);
+    } else {
+        gtk_widget_input_shape_combine_region(GTK_WIDGET(window_), nullptr);  // the whole window again
+    }
+}
+
+void WebPageWindow::showArrowCursor() {
+    if (!window_) return;
+    GdkDisplay* display = gtk_widget_get_display(GTK_WIDGET(window_));
+    GdkCursor* arrow = gdk_cursor_new_from_name(display, "default");
+    // The page sets its cursors on the view's own window when it has one.
+    for (GtkWidget* widget : {GTK_WIDGET(window_), view_.widget()}) {
+        if (GdkWindow* gdkWindow = gtk_widget_get_window(widget)) gdk_window_set_cursor(gdkWindow, arrow);
+    }
+    if (arrow) g_object_unref(arrow);
+}
+
+bool WebPageWindow::isKey() const {
+    return window_ && gtk_window_is_active(window_);
+}
+
+void WebPageWindow::makeKey() {
+    if (!window_) return;
+    // Remember who had the keyboard so resignKey can hand it back.
+    if (!isKey()) {
+        Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+        Window focus = 0;
+        int revert = 0;
+        XGetInputFocus(display, &focus, &revert);
+        if (!application_.ownsXWindow(focus)) focusBefore_ = focus;
+    }
+    if (gtk_widget_get_mapped(GTK_WIDGET(window_))) {
+        focusNow();
+    } else {
+        // Focusing an unmapped window fails on X; finish once it is on screen.
+        focusWhenMapped_ = true;
+        gtk_widget_show(GTK_WIDGET(window_));
+    }
+}
+
+void WebPageWindow::focusNow() {
+    focusWhenMapped_ = false;
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
+    if (!gdkWindow) return;
+    gdk_window_focus(gdkWindow, gtk_get_current_event_time());
+}
+
+void WebPageWindow::resignKey() {
+    focusWhenMapped_ = false;
+    if (!isKey()) return;
+    GdkDisplay* gdkDisplay = gdk_display_get_default();
+    Display* display = GDK_DISPLAY_XDISPLAY(gdkDisplay);
+    GdkScreen* screen = gdk_display_get_default_screen(gdkDisplay);
+    const Window previous = static_cast<Window>(focusBefore_);
+    focusBefore_ = 0;
+    gdk_x11_display_error_trap_push(gdkDisplay);
+    if (previous != 0 && previous != PointerRoot) {
+        if (gdk_x11_screen_supports_net_wm_hint(screen, gdk_atom_intern_static_string("_NET_ACTIVE_WINDOW"))) {
+            // Ask the window manager, as a pager would (source indication 2).
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = previous;
+            event.xclient.message_type = gdk_x11_get_xatom_by_name_for_display(gdkDisplay, "_NET_ACTIVE_WINDOW");
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = 2;
+            event.xclient.data.l[1] = CurrentTime;
+            XSendEvent(display, gdk_x11_get_default_root_xwindow(), False,
+                       SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        } else {
+            XSetInputFocus(display, previous, RevertToPointerRoot, CurrentTime);
+        }
+    } else {
+        XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
+    }
+    XFlush(display);
+    if (gdk_x11_display_error_trap_pop(gdkDisplay) != 0) {
+        // The window we meant to hand back to is gone; let the pointer decide.
+        XSetInputFocus(display, PointerRoot, RevertToPointerRoot, CurrentTime);
+        XFlush(display);
+    }
+}
+
+gboolean WebPageWindow::onKey(GtkWidget*, GdkEventKey* event, gpointer data) {
+    auto* self = static_cast<WebPageWindow*>(data);
+    return self->application_.dispatchKey(self->weak_from_this().lock(), event) ? TRUE : FALSE;
+}
+
+gboolean WebPageWindow::onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
+    auto* self = static_cast<WebPageWindow*>(data);
+    // Double clicks arrive as a second press and then a 2BUTTON_PRESS; only presses count.
+    if (event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY || !self->mouseDown_ || !self->window_)
+        return FALSE;
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(self->window_));
+    int originX = 0, originY = 0;
+    gdk_window_get_origin(gdkWindow, &originX, &originY);
+    const double x = event->x_root - originX;
+    const double y = event->y_root - originY;
+    // Window coordinates start at the bottom-left corner.
+    const auto handler = self->mouseDown_;
+    handler(Point{x, gdk_window_get_height(gdkWindow) - y});
+    return FALSE;
+}
+
+gboolean WebPageWindow::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {
+    auto* self = static_cast<WebPageWindow*>(data);
+    // Follow where the window actually is when something else moved it (a
+    // window manager, the user). While our own move and resize arrive in
+    // steps, the frame asked for stays the answer.
+    int x = 0, y = 0, width = 0, height = 0;
+    gtk_window_get_position(self->window_, &x, &y);
+    gtk_window_get_size(self->window_, &width, &height);
+    const Rect actual = frameFromRootRect(x, y, width, height);
+    if (!self->placing_) {
+        self->frame_ = actual;
+    } else if (actual == self->frame_) {
+        self->placing_ = false;
+    }
+    return FALSE;
+}
+
+gboolean WebPageWindow::onMap(GtkWidget*, GdkEvent*, gpointer data) {
+    auto* self = static_cast<WebPageWindow*>(data);
+    // The input shape lives on the GdkWindow; make sure a remap keeps it.
+    if (self->ignoresMouse_) self->setIgnoresMouse(true);
+    if (self->focusWhenMapped_) self->focusNow();
+    return FALSE;
+}
+
+gboolean WebPageWindow::onDelete(GtkWidget* widget, GdkEvent*, gpointer) {
+    // Closing from the title bar hides the window; its page stays loaded, as
+    // the core owns the window's life.
+    gtk_widget_hide(widget);
+    return TRUE;
+}
+
+void WebPageWindow::onDestroy(GtkWidget*, gpointer data) {
+    auto* self = static_cast<WebPageWindow*>(data);
+    self->view_.detach();
+    self->window_ = nullptr;
+}
+
+}  // namespace nimbo::x11

@@ -1,0 +1,75 @@
+#pragma once
+#include <gtk/gtk.h>
+
+#include <memory>
+
+#include "platform/Windows.h"
+#include "platform/linux/gtk/WebKitView.h"
+
+namespace nimbo::x11 {
+
+class DesktopApplication;
+
+// A GtkWindow holding one web view. Frames are kept in bottom-left
+// coordinates and converted around the primary monitor.
+//
+// The options translate to X as: transparent, an undecorated window of an
+// RGBA visual; a level above 0, keep-above; collection bit 1 (all
+// workspaces), sticky; a non-activating panel or collection bit 64 (out of the
+// window cycle), no taskbar or pager entry; a non-activating panel is typed a
+// notification so window managers neither decorate nor tile it. No window
+// takes the keyboard when shown.
+class WebPageWindow final : public platform::PageWindow, public std::enable_shared_from_this<WebPageWindow> {
+public:
+    WebPageWindow(const platform::PageWindowOptions& options, DesktopApplication& application);
+    ~WebPageWindow() override;
+    WebPageWindow(const WebPageWindow&) = delete;
+    WebPageWindow& operator=(const WebPageWindow&) = delete;
+
+    platform::WebView& web() override { return view_; }
+    Rect frame() const override { return frame_; }
+    void setFrame(const Rect& frame) override;
+    void orderFront() override;
+    void orderOut() override;
+    void orderBelow(long number) override;
+    long windowNumber() const override;
+    void close() override;
+    bool ignoresMouse() const override { return ignoresMouse_; }
+    void setIgnoresMouse(bool ignores) override;
+    bool isKey() const override;
+    void makeKey() override;
+    void resignKey() override;
+    // X cannot keep a window out of another client's capture; the shell's own
+    // capture reads this to leave the window out.
+    void setSharingType(platform::SharingType type) override { sharing_ = type; }
+    void setMouseDownHandler(std::function<void(Point)> handler) override { mouseDown_ = std::move(handler); }
+
+    GtkWindow* gtkWindow() const { return window_; }
+    bool isClosed() const { return window_ == nullptr; }
+    platform::SharingType sharingType() const { return sharing_; }
+    // Puts the default arrow on the window until the page asks for another.
+    void showArrowCursor();
+
+private:
+    void applyOptions(const platform::PageWindowOptions& options);
+    void focusNow();
+    static gboolean onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data);
+    static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data);
+    static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data);
+    static gboolean onMap(GtkWidget*, GdkEvent*, gpointer data);
+    static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data);
+    static void onDestroy(GtkWidget*, gpointer data);
+
+    DesktopApplication& application_;
+    GtkWindow* window_ = nullptr;  // owned by GTK's toplevel list until destroyed
+    WebKitView view_;
+    Rect frame_;
+    bool placing_ = true;  // our own placement hasn't arrived yet
+    bool ignoresMouse_ = false;
+    bool focusWhenMapped_ = false;
+    platform::SharingType sharing_ = platform::SharingType::readOnly;
+    std::function<void(Point)> mouseDown_;
+    unsigned long focusBefore_ = 0;  // the X window that had the keyboard before makeKey
+};
+
+}  // namespace nimbo::x11
