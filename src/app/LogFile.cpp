@@ -5,9 +5,41 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/Log.h"
+
 namespace nimbo::LogFile {
+namespace {
 
 namespace fs = std::filesystem;
+
+bool grownPastLimit(const fs::path& log) {
+    std::error_code sizeError;
+    auto size = fs::file_size(log, sizeError);
+    return !sizeError && size > kRotateAbove;
+}
+
+// Keeps one previous log; answers whether the log was moved.
+bool moveAside(const fs::path& log) {
+    fs::path previous = log.parent_path() / "nimbo.previous.log";
+    std::error_code error;
+    fs::remove(previous, error);
+    fs::rename(log, previous, error);
+    return !error;
+}
+
+void writeBanner(platform::Stdio& stdio, const platform::Clock& clock) {
+    stdio.writeLine("");
+    stdio.writeLine("--- nimbo started " + isoTimestamp(clock.wallNow()) + " ---");
+}
+
+}  // namespace
+
+std::string temporaryLogPath(const platform::Environment& env) {
+    // An empty TMPDIR is no folder at all; one without its trailing "/" is still a folder.
+    std::string folder = env.variable("TMPDIR").value_or("");
+    if (folder.empty()) folder = "/tmp/";
+    return (fs::path(folder) / "nimbo-shell.log").string();
+}
 
 void redirectIfLaunchedByDesktop(platform::Stdio& stdio, const platform::Environment& env) {
     stdio.setOutputBuffering(platform::Buffering::none);
@@ -15,38 +47,44 @@ void redirectIfLaunchedByDesktop(platform::Stdio& stdio, const platform::Environ
     auto isCharacterDevice = stdio.outputIsCharacterDevice();
     if (!isCharacterDevice || !*isCharacterDevice) return;
 
-    // TMPDIR normally ends in "/", so the name is appended as it is.
-    std::string path = env.variable("TMPDIR").value_or("/tmp/") + "nimbo-shell.log";
+    const std::string path = temporaryLogPath(env);
     stdio.reopenOutput(path);
     stdio.reopenError(path);
     stdio.setOutputBuffering(platform::Buffering::none);
-    stdio.writeLine("nimbo: launched by macOS — logging to " + path);
+    stdio.writeLine(Log::entry("nimbo: launched by macOS — logging to " + path));
 }
 
 void keepLog(platform::Stdio& stdio, const platform::Clock& clock) {
     if (stdio.outputIsTerminal()) return;
 
     // 1. The folder; a failure shows up as a failed reopen below.
-    fs::path folder = stdio.logFolder();
+    const fs::path folder = stdio.logFolder();
     std::error_code ignored;
     fs::create_directories(folder, ignored);
 
     // 2. Rotation: strictly above the limit, keeping one previous log.
-    fs::path log = folder / "nimbo.log";
-    fs::path previous = folder / "nimbo.previous.log";
-    std::error_code sizeError;
-    auto size = fs::file_size(log, sizeError);
-    if (!sizeError && size > kRotateAbove) {
-        fs::remove(previous, ignored);
-        fs::rename(log, previous, ignored);
-    }
+    const fs::path log = folder / "nimbo.log";
+    if (grownPastLimit(log)) moveAside(log);
 
     // 3. Without the log file the program keeps the output it was given, bannerless.
     if (!stdio.reopenOutput(log.string())) return;
     stdio.reopenError(log.string());
     stdio.setOutputBuffering(platform::Buffering::line);
-    stdio.writeLine("");
-    stdio.writeLine("--- nimbo started " + isoTimestamp(clock.wallNow()) + " ---");
+    writeBanner(stdio, clock);
+
+    // A shell runs for weeks: the limit holds while it runs too. The check runs
+    // between two lines, so the old log ends and the fresh one starts on a whole line.
+    Log::afterEachLine([log, &clock](platform::Stdio& output) {
+        // A log that can't be moved is kept on, rather than reopened with a banner per line.
+        if (!grownPastLimit(log) || !moveAside(log)) return;
+        if (!output.reopenOutput(log.string())) return;
+        output.reopenError(log.string());
+        writeBanner(output, clock);
+    });
+}
+
+void stopKeeping() {
+    Log::afterEachLine({});
 }
 
 std::string isoTimestamp(double secondsSince1970) {

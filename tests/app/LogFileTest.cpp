@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "app/LogFile.h"
+#include "base/Log.h"
 #include "platform/sim/SimPlatform.h"
 #include "support/TempFolder.h"
 
@@ -28,6 +29,7 @@ void writeBytes(const fs::path& path, std::uintmax_t count) {
 class LogFileTest : public ::testing::Test {
 protected:
     LogFileTest() { sim.output.folder = (temp.path() / "logs").string(); }
+    ~LogFileTest() override { LogFile::stopKeeping(); }
     fs::path log() const { return temp.path() / "logs" / "nimbo.log"; }
     fs::path previous() const { return temp.path() / "logs" / "nimbo.previous.log"; }
 
@@ -65,6 +67,31 @@ TEST_F(LogFileTest, RotatesOnlyStrictlyAboveTheLimit) {
     EXPECT_EQ(contents(log()), "\n--- nimbo started 2026-12-05T08:34:56Z ---\n");
 }
 
+TEST_F(LogFileTest, ARunningShellRotatesOnceALineTakesTheLogPastTheLimit) {
+    LogFile::keepLog(sim.output, sim.clockImpl);
+    // Up to the limit exactly: nothing moves.
+    fs::resize_file(log(), LogFile::kRotateAbove - 4);
+    Log::line("abc");
+    EXPECT_EQ(fs::file_size(log()), LogFile::kRotateAbove);
+    EXPECT_FALSE(fs::exists(previous()));
+
+    // The line that crosses it ends the old log; the next one starts a fresh log after a banner.
+    sim.clockImpl.setNow(sim.clockImpl.now() + 60);
+    Log::line("nimbo: over the limit");
+    ASSERT_TRUE(fs::exists(previous()));
+    EXPECT_EQ(fs::file_size(previous()), LogFile::kRotateAbove + 22);
+    EXPECT_EQ(contents(log()), "\n--- nimbo started 2026-12-05T08:35:56Z ---\n");
+    EXPECT_EQ(sim.output.errorPath, log().string());
+    Log::line("nimbo: next");
+    EXPECT_EQ(contents(log()), "\n--- nimbo started 2026-12-05T08:35:56Z ---\nnimbo: next\n");
+
+    // Once the shell stops keeping its log, lines no longer move it.
+    LogFile::stopKeeping();
+    writeBytes(log(), LogFile::kRotateAbove + 1);
+    Log::line("nimbo: after");
+    EXPECT_EQ(fs::file_size(previous()), LogFile::kRotateAbove + 22);
+}
+
 TEST_F(LogFileTest, TerminalOutputIsLeftAlone) {
     sim.output.terminal = true;
     LogFile::keepLog(sim.output, sim.clockImpl);
@@ -89,12 +116,12 @@ TEST_F(LogFileTest, LaunchedWithOutputOnACharacterDeviceLogsToTheTemporaryFolder
     EXPECT_EQ(sim.output.errorPath, path);
     EXPECT_EQ(contents(path), "nimbo: launched by macOS — logging to " + path + "\n");
 
-    // The name is appended directly: a TMPDIR without "/" gives a sibling file.
-    sim::SimStdio other;
-    other.characterDevice = true;
-    sim.env.variables["TMPDIR"] = (temp.path() / "t").string();
-    LogFile::redirectIfLaunchedByDesktop(other, sim.env);
-    EXPECT_EQ(other.outputPath, (temp.path() / "tnimbo-shell.log").string());
+    // A TMPDIR without its "/" (as Linux sets it) names the same folder; an empty one none.
+    for (const auto& [tmpdir, expected] :
+         {std::pair{temp.path().string(), path}, std::pair{std::string(), std::string("/tmp/nimbo-shell.log")}}) {
+        sim.env.variables["TMPDIR"] = tmpdir;
+        EXPECT_EQ(LogFile::temporaryLogPath(sim.env), expected) << tmpdir;
+    }
 }
 
 TEST_F(LogFileTest, OnlyACharacterDeviceThatCanBeReadCounts) {
