@@ -21,7 +21,7 @@ std::optional<std::string> usable(const std::optional<std::string>& value, const
     while (!text.empty() && text.back() == '/') text.pop_back();
 
     auto url = Url::parse(text);
-    bool ok = url && (url->scheme() == "http" || url->scheme() == "https") && !url->host().empty() &&
+    bool ok = url && (url->scheme() == "http" || url->scheme() == "https") && url->hasAuthorityHost() &&
               Url::parse(text + "/control").has_value();
     if (ok) return text;
 

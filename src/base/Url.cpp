@@ -72,6 +72,19 @@ std::string Url::scheme() const {
 std::string Url::host() const {
     return part(CURLUPART_HOST);
 }
+bool Url::hasAuthorityHost() const {
+    const size_t colon = text_.find(':');
+    if (colon == std::string::npos || text_.compare(colon + 1, 2, "//") != 0) return false;
+    const size_t start = colon + 3;
+    std::string authority = text_.substr(start, text_.find_first_of("/?#", start) - start);
+    if (const size_t at = authority.rfind('@'); at != std::string::npos) authority.erase(0, at + 1);
+    // "[::1]:3005" keeps its brackets; otherwise the port goes after the last ":".
+    const size_t portColon = authority.rfind(':');
+    if (portColon != std::string::npos && authority.find(']', portColon) == std::string::npos)
+        authority.erase(portColon);
+    return !authority.empty() && !host().empty();
+}
+
 std::string Url::path() const {
     return part(CURLUPART_PATH);
 }

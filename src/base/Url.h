@@ -16,6 +16,10 @@ public:
     const std::string& text() const { return text_; }
     std::string scheme() const;  // lower-cased
     std::string host() const;
+    // Whether the address names its host in an authority: "//" right after the
+    // scheme's ":", then a host that is not empty. The parser itself forgives
+    // "http:/host" and "http:///host" and finds a host in them.
+    bool hasAuthorityHost() const;
     std::optional<int> port() const;
     std::string path() const;
     std::string user() const;

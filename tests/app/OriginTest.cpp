@@ -37,13 +37,56 @@ TEST_F(OriginTest, RejectionQuotesTheValueAsGivenAndFallsThrough) {
     EXPECT_EQ(sim.defaultsStore.values.at("nimbo.origin"), "http://stored.example");
 }
 
-TEST_F(OriginTest, EachSourceIsNamedAndTheBuiltInIsTheLastResort) {
+TEST_F(OriginTest, OnlyAnAuthorityNamesTheHost) {
+    // The URL parser finds "host" in each of these; none of them says "//host".
+    for (const std::string bad :
+         {"http:/host", "http:///host", "https:host:3005", "http://:3005", "http://user@", "http://@:80/"}) {
+        sim.env.variables["NIMBO_URL"] = bad;
+        EXPECT_EQ(resolve(), Origin::kBuiltIn) << bad;
+    }
+    for (const std::string good : {"http://[::1]:3005", "https://user@host.example", "http://h"}) {
+        sim.env.variables["NIMBO_URL"] = good;
+        EXPECT_EQ(resolve(), good);
+    }
+}
+
+TEST_F(OriginTest, AValueWithALineEndStaysOnTheRejectionLine) {
+    sim.env.variables["NIMBO_URL"] = "x\n--- nimbo started 2026-12-05T08:34:56Z ---";
+    resolve();
+    ASSERT_EQ(sim.output.lines.size(), 1u);
+    EXPECT_EQ(sim.output.lines[0],
+              "nimbo: ignoring the server address from NIMBO_URL — \"x\\n--- nimbo started 2026-12-05T08:34:56Z "
+              "---\" is not an http(s) address");
+}
+
+TEST_F(OriginTest, EachSourceIsNamedInTurnAndTheBuiltInIsTheLastResort) {
+    sim.env.variables["NIMBO_URL"] = "x";
     sim.defaultsStore.values["nimbo.origin"] = "mailto:someone";
     sim.bundleInfo.values["NimboOrigin"] = "nope";
     EXPECT_EQ(resolve(), Origin::kBuiltIn);
-    ASSERT_EQ(sim.output.lines.size(), 2u);
-    EXPECT_NE(sim.output.lines[0].find("from the last launch — \"mailto:someone\""), std::string::npos);
-    EXPECT_NE(sim.output.lines[1].find("from the app bundle — \"nope\""), std::string::npos);
+    ASSERT_EQ(sim.output.lines.size(), 3u);
+    EXPECT_NE(sim.output.lines[0].find("from NIMBO_URL — \"x\""), std::string::npos);
+    EXPECT_NE(sim.output.lines[1].find("from the last launch — \"mailto:someone\""), std::string::npos);
+    EXPECT_NE(sim.output.lines[2].find("from the app bundle — \"nope\""), std::string::npos);
+}
+
+TEST_F(OriginTest, TheFirstUsableSourceWinsAndThoseAfterItAreNotRead) {
+    struct Case {
+        std::optional<std::string> env;
+        std::string last, bundle, origin;
+    };
+    const std::string a = "http://a.example", b = "https://b.example", c = "http://c.example:1";
+    for (const auto& [env, last, bundle, origin] :
+         {Case{a, b, c, a}, Case{a, "bad", "bad", a}, Case{{}, b, c, b}, Case{{}, b, "bad", b}}) {
+        sim.env.variables.clear();
+        sim.defaultsStore.values.clear();
+        sim.output.lines.clear();
+        if (env) sim.env.variables["NIMBO_URL"] = *env;
+        sim.defaultsStore.values["nimbo.origin"] = last;
+        sim.bundleInfo.values["NimboOrigin"] = bundle;
+        EXPECT_EQ(resolve(), origin) << env.value_or("") << " " << last;
+        EXPECT_TRUE(sim.output.lines.empty()) << origin;
+    }
 }
 
 TEST_F(OriginTest, NonTextValuesCountAsAbsentWithoutAMessage) {
