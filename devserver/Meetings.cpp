@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <utility>
 
 namespace devserver {
 namespace {
@@ -18,6 +19,16 @@ bool isWholeNumber(const std::string& text) {
     unsigned long long value = 0;
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     return ec == std::errc() && end == text.data() + text.size();
+}
+
+// Well-formed UTF-8 as JSON takes it: no overlong forms, surrogates or values past U+10FFFF.
+bool isUtf8(const std::string& text) {
+    try {
+        (void)nlohmann::json(text).dump();
+        return true;
+    } catch (const nlohmann::json::type_error&) {
+        return false;
+    }
 }
 
 bool looksLikeWav(const std::string& bytes) {
@@ -68,6 +79,11 @@ Outcome Meetings::addChunk(const std::string& id, const Chunk& chunk, const nloh
     if (chunk.source != "me" && chunk.source != "them") return {400, "source must be \"me\" or \"them\""};
     if (!isWholeNumber(chunk.at)) return {400, "at must be whole seconds"};
     if (!looksLikeWav(chunk.wav)) return {400, "audio is not a WAV file"};
+    // The fields file is JSON, which holds only UTF-8: refuse before anything is stored.
+    for (const auto& [name, text] : {std::pair{"words", &chunk.words}, std::pair{"hears", &chunk.hears}})
+        if (!isUtf8(*text)) return {400, std::string(name) + " is not UTF-8 text"};
+    for (const auto& [key, value] : extra.items())
+        if (value.is_string() && !isUtf8(value.get_ref<const std::string&>())) return {400, key + " is not UTF-8 text"};
 
     std::lock_guard guard(lock_);
     auto folder = folderOf(id);
@@ -88,9 +104,10 @@ Outcome Meetings::addChunk(const std::string& id, const Chunk& chunk, const nloh
         fields["hears"] = parsed.is_discarded() ? nlohmann::json(chunk.hears) : parsed;
     }
     for (const auto& [key, value] : extra.items()) fields[key] = value;
+    const std::string fieldsText = fields.dump(2) + "\n";
 
     if (!writeWhole(folder / (std::string(stem) + ".wav"), chunk.wav) ||
-        !writeWhole(folder / (std::string(stem) + ".json"), fields.dump(2) + "\n"))
+        !writeWhole(folder / (std::string(stem) + ".json"), fieldsText))
         return {500, "couldn't write the chunk"};
     return {200, std::string(stem) + ".wav"};
 }

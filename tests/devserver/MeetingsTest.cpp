@@ -1,5 +1,6 @@
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -20,15 +21,17 @@ std::string wavBytes() {
 }
 
 // The form exactly as the shell writes it.
-std::string shellForm(const std::string& wav, const std::string& source, const std::string& at, bool withAudio = true) {
+std::string shellForm(const std::string& wav, const std::string& source, const std::string& at, bool withAudio = true,
+                      const std::string& words = "Dev,nimbo",
+                      const std::string& hears = R"([{"say":"nimbo","heard":"limbo"}])") {
     std::string form;
     auto field = [&](const std::string& name, const std::string& value) {
         form += "--" + kBoundary + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
     };
     field("source", source);
     field("at", at);
-    field("words", "Dev,nimbo");
-    field("hears", R"([{"say":"nimbo","heard":"limbo"}])");
+    field("words", words);
+    field("hears", hears);
     if (withAudio) {
         form += "--" + kBoundary +
                 "\r\nContent-Disposition: form-data; name=\"audio\"; filename=\"chunk.wav\"\r\nContent-Type: "
@@ -100,6 +103,15 @@ TEST(DevserverMeetings, RefusesUnsafeIdsAndIncompleteForms) {
     EXPECT_EQ(postChunk(http, "m1", shellForm(wavBytes(), "me", "1.5"))->status, 400);
     EXPECT_EQ(postChunk(http, "m1", shellForm("not a wav file at all", "me", "0"))->status, 400);
     EXPECT_EQ(http.Post("/api/meetings/m1/audio", wavBytes(), "audio/wav")->status, 400);
+    // Text fields that are not UTF-8 (a lone high byte, an overlong "/") can't go into the fields file.
+    for (const auto& [words, hears, why] :
+         {std::tuple{std::string("caf\xe9"), std::string("[]"), "words is not UTF-8 text"},
+          std::tuple{std::string("Dev"), std::string("[\"\xc0\xaf\"]"), "hears is not UTF-8 text"}}) {
+        auto res = postChunk(http, "m1", shellForm(wavBytes(), "me", "0", true, words, hears));
+        ASSERT_TRUE(res);
+        EXPECT_EQ(res->status, 400);
+        EXPECT_EQ(nlohmann::json::parse(res->body, nullptr, false).value("why", ""), why) << res->body;
+    }
 
     // Nothing at all may have been written, inside or outside the meetings folder.
     EXPECT_FALSE(std::filesystem::exists(s.data / "meetings" / "m1"));
