@@ -8,10 +8,17 @@
 namespace nimbo::x11 {
 
 class RawKeyTap;
+class SessionWatch;
 
 // Keyboard taps over XInput 2 raw events (listen-only) and passive key grabs
-// (active), keys posted through XTest, interruptions from logind and the
-// screen saver.
+// (active), keys posted through XTest, interruptions from logind, the screen
+// savers and the X server's display power.
+//
+// X has no switch that keeps a password field's keys from other clients: raw
+// events keep coming while a locker grabs the keyboard. So input counts as
+// secure while the session is locked or a screen saver is on, and the
+// listen-only taps then hear nothing, as taps elsewhere hear nothing during
+// secure input. They stay switched on meanwhile.
 class XInputKeyTaps final : public platform::KeyTaps {
 public:
     XInputKeyTaps();
@@ -23,17 +30,18 @@ public:
                                                  std::function<void(const platform::TapEvent&)> callback) override;
     std::shared_ptr<platform::KeyTap> intercept(const std::vector<int>& keyCodes, std::uint64_t flags,
                                                 std::function<bool(const platform::TapEvent&)> callback) override;
-    // X11 has nothing that switches taps off for a password field: raw events
-    // keep coming while a locker or a password dialog grabs the keyboard.
-    bool secureInputEnabled() const override { return false; }
+    bool secureInputEnabled() const override;
     void postKey(int keyCode, bool down, std::uint64_t flags, std::int64_t userData) override;
     platform::WorkHandle observeSessionInterruptions(std::function<void()> handler) override;
 
 private:
+    // The session is watched from the first tap or observer on, not before:
+    // the buses are connected only when something needs them.
+    SessionWatch& session();
+
     XTestKeyPoster poster_;
     std::vector<std::weak_ptr<RawKeyTap>> listeners_;
-    // Kept here because a caller may drop the handle and still expect the calls.
-    std::vector<platform::WorkHandle> interruptionWatches_;
+    std::shared_ptr<SessionWatch> session_;
 };
 
 }  // namespace nimbo::x11

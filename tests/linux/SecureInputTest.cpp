@@ -1,0 +1,137 @@
+// The chord and the lock screen: while the session is locked or a screen
+// saver is on, input counts as secure and the key tap hears nothing, without
+// being taken for deaf. Super+Alt typed through XTest as a user would; logind
+// on a private system bus, screen savers on the test's session bus.
+// GoogleTest first: Xlib's macros (None, Bool, ...) would break its headers.
+#include <gtest/gtest.h>
+
+#include <X11/keysym.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Desktop.h"
+#include "FakeSessionServices.h"
+#include "TestKeyboard.h"
+#include "ask/Hotkey.h"
+
+namespace nimbo::test {
+namespace {
+
+class HeldChord : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hotkey_.onPress = [this] { heard_.push_back("press"); };
+        hotkey_.onRelease = [this](double, double, bool) { heard_.push_back("release"); };
+        hotkey_.onCancel = [this] { heard_.push_back("cancel"); };
+        hotkey_.onDeaf = [this] { heard_.push_back("deaf"); };
+        ASSERT_TRUE(hotkey_.start());
+    }
+
+    // What the hotkey told once `count` callbacks came, and a little longer.
+    std::vector<std::string> heard(std::size_t count) {
+        waitUntil([&] { return heard_.size() >= count; });
+        runFor(0.15);
+        return heard_;
+    }
+    bool secure() { return desktop().keyTaps().secureInputEnabled(); }
+
+    // A hold that is not heard, long enough for the watchdog to look at the tap.
+    void holdUnheard() {
+        keyboard_.press(XK_Super_L);
+        keyboard_.press(XK_Alt_L);
+        runFor(1.3);
+        keyboard_.release(XK_Alt_L);
+        keyboard_.release(XK_Super_L);
+        EXPECT_EQ(heard(0), std::vector<std::string>{});
+        EXPECT_FALSE(hotkey_.deaf);
+    }
+    // A hold that is heard as it always is.
+    void holdHeard() {
+        heard_.clear();
+        keyboard_.chord({XK_Super_L, XK_Alt_L});
+        EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "release"}));
+    }
+
+    TestKeyboard keyboard_;
+    Hotkey hotkey_{desktop()};
+    std::vector<std::string> heard_;
+};
+
+class SecureInput : public HeldChord {
+protected:
+    static void SetUpTestSuite() { FakeLogind::start(); }
+    void SetUp() override {
+        HeldChord::SetUp();
+        ASSERT_TRUE(waitUntil([&] { return logind_.watched(); })) << "the session was never read";
+        ASSERT_FALSE(secure());
+    }
+
+    FakeLogind& logind_ = FakeLogind::start();
+};
+
+TEST_F(SecureInput, LockedOrUnderAScreenSaverTheChordIsNotHeardAndTheTapNotDeaf) {
+    auto saver = ownSessionConnection();
+    struct Source {
+        const char* name;
+        std::function<void(bool)> lock;
+    };
+    const Source sources[] = {
+        {"LockedHint", [&](bool on) { logind_.setLocked(on); }},
+        {"Lock and Unlock", [&](bool on) { on ? logind_.lock() : logind_.unlock(); }},
+        {"freedesktop screen saver",
+         [&](bool on) { emitActiveChanged(saver.get(), "org.freedesktop.ScreenSaver", on); }},
+        {"GNOME screen saver", [&](bool on) { emitActiveChanged(saver.get(), "org.gnome.ScreenSaver", on); }},
+    };
+    for (const auto& source : sources) {
+        SCOPED_TRACE(source.name);
+        source.lock(true);
+        ASSERT_TRUE(waitUntil([&] { return secure(); }));
+        holdUnheard();
+        source.lock(false);
+        ASSERT_TRUE(waitUntil([&] { return !secure(); }));
+        holdHeard();
+        heard_.clear();
+    }
+}
+
+TEST_F(SecureInput, AHoldTheLockComesIntoIsCancelledOnceAndNeverReleased) {
+    keyboard_.press(XK_Super_L);
+    keyboard_.press(XK_Alt_L);
+    ASSERT_EQ(heard(1), std::vector<std::string>{"press"});
+    logind_.setLocked(true);
+    EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "cancel"}));
+    // Let go at the lock screen, where the password is typed.
+    keyboard_.release(XK_Alt_L);
+    keyboard_.release(XK_Super_L);
+    keyboard_.tap(XK_a);
+    runFor(0.2);
+    logind_.setLocked(false);
+    ASSERT_TRUE(waitUntil([&] { return !secure(); }));
+    EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "cancel"}));
+    holdHeard();
+}
+
+// A screen saver already on when the shell starts listening counts at once.
+class SecureInputAtStart : public HeldChord {
+protected:
+    static void SetUpTestSuite() {
+        FakeLogind::start();
+        saver_ = new FakeScreenSaver(true);
+    }
+    static void TearDownTestSuite() { delete saver_; }
+    static FakeScreenSaver* saver_;
+};
+FakeScreenSaver* SecureInputAtStart::saver_ = nullptr;
+
+TEST_F(SecureInputAtStart, AScreenSaverOnAlreadyHoldsTheChordBack) {
+    ASSERT_TRUE(waitUntil([&] { return secure(); }));
+    holdUnheard();
+    saver_->setActive(false);
+    ASSERT_TRUE(waitUntil([&] { return !secure(); }));
+    holdHeard();
+}
+
+}  // namespace
+}  // namespace nimbo::test
