@@ -25,10 +25,10 @@ TEST_F(LaunchTest, ReportNamesOriginAndEachGrant) {
     EXPECT_EQ(sim.output.lines, expected);
     EXPECT_TRUE(sim.app.regular);
     EXPECT_TRUE(sim.keys.taps.empty());
-}
 
-TEST_F(LaunchTest, ReportWithEveryGrant) {
-    launch();
+    sim.output.lines.clear();
+    sim.grants.screen = sim.grants.accessibility = sim.grants.listen = true;
+    delegate->report();
     ASSERT_EQ(sim.output.lines.size(), 5u);
     EXPECT_EQ(sim.output.lines[1], "  screen recording: granted");
     EXPECT_EQ(sim.output.lines[2], "  accessibility:    granted");
@@ -122,16 +122,11 @@ TEST_F(LaunchTest, PrompterGoesToTheFirstLiveSteeringOverlay) {
     ASSERT_EQ(webOf(*second).emitted().size(), 1u);
     EXPECT_EQ(webOf(*second).emitted()[0].first, "nimbo:prompter");
 
+    // No steering page and no display under the pointer: the first overlay.
     delegate->steerOwners.clear();
-    delegate->startPrompter(std::nullopt);  // no overlay under the pointer: nothing, no crash
-}
-
-TEST_F(LaunchTest, DisplayChangeThatMovesNothingKeepsPages) {
-    launch();
-    sim.output.lines.clear();
-    sim.app.changeScreens();
-    EXPECT_EQ(sim.output.lines,
-              std::vector<std::string>{"nimbo: displays reported a change that moves no overlay — pages kept"});
+    delegate->startPrompter(std::nullopt);
+    ASSERT_EQ(webOf(*first).emitted().size(), 1u);
+    EXPECT_EQ(webOf(*first).emitted()[0].first, "nimbo:prompter");
 }
 
 TEST_F(LaunchTest, OpenInAppAnswersFalseOnceTheDelegateIsGone) {
@@ -160,8 +155,10 @@ TEST_F(GuideTest, DeafnessIsRememberedUntilTheTapListensSteadily) {
     auto& first = *sim.keys.taps.front();
     first.refusesEnable = true;
     first.enabled = false;
+    sim.output.lines.clear();
     sim.advance(1.0);
     ASSERT_TRUE(delegate->hotkey.deaf);
+    EXPECT_EQ(sim.output.lines.back(), "nimbo: the key tap is deaf — walking through Input Monitoring");
     EXPECT_FALSE(keysReady());  // rebuilds the tap
     EXPECT_EQ(sim.keys.taps.size(), 2u);
     EXPECT_FALSE(delegate->hotkey.deaf);
@@ -172,14 +169,6 @@ TEST_F(GuideTest, DeafnessIsRememberedUntilTheTapListensSteadily) {
     EXPECT_EQ(sim.keys.taps.size(), 2u);
     sim.advance(3.0);
     EXPECT_TRUE(keysReady());
-}
-
-TEST_F(GuideTest, DeafTapAnnouncesTheWalkThrough) {
-    launch();
-    sim.output.lines.clear();
-    delegate->hotkey.onDeaf();
-    EXPECT_EQ(sim.output.lines,
-              std::vector<std::string>{"nimbo: the key tap is deaf — walking through Input Monitoring"});
 }
 
 }  // namespace

@@ -18,7 +18,10 @@ protected:
     std::vector<std::string> buildLines() const {
         std::vector<std::string> out;
         for (const auto& line : sim.output.lines) {
-            if (line.starts_with("nimbo: overlay") || line.starts_with("nimbo: notch")) out.push_back(line);
+            if (line.starts_with("nimbo: overlay") || line.starts_with("nimbo: notch") ||
+                line.starts_with("nimbo (shell) ready")) {
+                out.push_back(line);
+            }
         }
         return out;
     }
@@ -43,7 +46,9 @@ TEST_F(OverlayBuildTest, EachDisplayGetsItsPageAndAPlacementCheck) {
         "http://127.0.0.1:4321/spatial/overlay?display=1511&dx=1511&dy=-98&dw=1920&dh=1080",
     };
     for (size_t i = 0; i < addresses.size(); ++i) EXPECT_EQ(webOf(*delegate->overlays[i]).url(), addresses[i]);
+    // The overlays come only once the session restore is done: after the ready report.
     const std::vector<std::string> lines = {
+        "nimbo (shell) ready — 0 overlay(s), serving from http://127.0.0.1:4321",
         "nimbo: overlay is exactly 1512x982 at 0,0",
         "nimbo: notch 190x32pt at x=661 (AppKit safeAreaInsets)",
         "nimbo: overlay is exactly 1920x1080 at -1920,0",
@@ -65,6 +70,7 @@ TEST_F(OverlayBuildTest, OnlyWidthAndTopAreCheckedAtBuild) {
     misplace(0.6, 0, -0.6);  // trimmed at the bottom: the top stays
     delegate->build();
     const std::vector<std::string> lines = {
+        "nimbo (shell) ready — 0 overlay(s), serving from http://127.0.0.1:4321",
         "nimbo: overlay asked for 1512x982 at 0,0 but landed 1512x982 at 0,-25 — every mark would be off by the "
         "difference",
         "nimbo: overlay asked for 1512x982 at 0,0 but landed 1511x982 at 0,0 — every mark would be off by the "

@@ -83,8 +83,9 @@ TEST_F(HotkeyTest, HoldIsOnePressAndOneReleaseWhicheverKeyComesFirst) {
 TEST_F(HotkeyTest, ExtraModifierSpoilsTheChordUntilBothKeysAreUp) {
     start();
     flags(kChord | kShift);
-    flags(kChord);  // Shift let go, Command and Option still held
-    flags(kCommand);
+    flags(kChord);    // Shift let go, Command and Option still held
+    flags(kCommand);  // Option up and down again while Command stays held
+    flags(kChord);
     EXPECT_TRUE(take().empty());
     flags(0);
     flags(kChord);

@@ -20,8 +20,6 @@ TEST_F(OverlayTest, BuildsAClickThroughPanelHiddenFromCaptureUnlessAllowed) {
     const auto& made = window.options;
     EXPECT_EQ(made.frame, side.frame);
     EXPECT_TRUE(made.transparent && made.nonActivating);
-    EXPECT_EQ(made.level, 1000);
-    EXPECT_EQ(made.collectionBehavior, 337u);
     EXPECT_TRUE(window.ignoresMouse());
     EXPECT_EQ(window.sharing, platform::SharingType::none);
     EXPECT_EQ(sim.windowList.order.front(), window.windowNumber());
@@ -41,21 +39,27 @@ TEST_F(OverlayTest, BuildsAClickThroughPanelHiddenFromCaptureUnlessAllowed) {
     EXPECT_EQ(windowOf(*makeOverlay()).sharing, platform::SharingType::readOnly);
 }
 
-TEST_F(OverlayTest, HalfAPointIsPlacedButMoreIsDriftThatGetsFixed) {
+TEST_F(OverlayTest, HalfAPointIsPlacedButMoreInAnyOneEdgeIsDriftThatGetsFixed) {
     auto overlay = makeOverlay(side);
     auto& window = windowOf(*overlay);
     window.setFrame({{-1919.6, -97.6}, {1920.4, 1080.4}});
     EXPECT_FALSE(overlay->keepPlaced("display change"));
     EXPECT_TRUE(sim.output.lines.empty());
 
-    window.setFrame({{-1920, -97.4}, {1920, 1079.4}});  // 0.6 off in height alone
+    window.setFrame({{-1920, -97.4}, {1920, 1079.4}});  // the top kept, the bottom 0.6 up
     EXPECT_TRUE(overlay->keepPlaced("about to capture"));
-    EXPECT_EQ(window.frame(), side.frame);
     EXPECT_EQ(sim.output.lines,
               std::vector<std::string>{"nimbo: window had DRIFTED to 1920x1079 at -1920,-97 — want 1920x1080 at "
                                        "-1920,-98; every mark was off by the difference [about to capture]"});
+    // Each of x, y, width and height alone.
+    for (Rect off : {Rect{{-1920.6, -98}, {1920, 1080}}, Rect{{-1920, -97.4}, {1920, 1080}},
+                     Rect{{-1920, -98}, {1919.4, 1080}}, Rect{{-1920, -98}, {1920, 1080.6}}}) {
+        window.setFrame(off);
+        EXPECT_TRUE(overlay->keepPlaced("display change")) << off.origin.x << "," << off.origin.y;
+        EXPECT_EQ(window.frame(), side.frame);
+    }
     const Json frame = {{"wx", -1920.0}, {"wy", 0.0}, {"dx", -1920.0}, {"dy", 0.0}, {"dw", 1920.0}, {"dh", 1080.0}};
-    EXPECT_EQ(webOf(*overlay).emitted(), (std::vector<std::pair<std::string, Json>>{{"nimbo:frame", frame}}));
+    EXPECT_EQ(webOf(*overlay).emitted(), (std::vector<std::pair<std::string, Json>>(5, {"nimbo:frame", frame})));
 }
 
 TEST_F(OverlayTest, TwoRequestsTwoSecondsApartHoldTheMouseFourAndAHalf) {
