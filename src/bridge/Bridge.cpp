@@ -1,5 +1,7 @@
 #include "bridge/Bridge.h"
 
+#include "base/Log.h"
+#include "base/WebOrigin.h"
 #include "bridge/BridgeScript.h"
 
 #include <climits>
@@ -79,11 +81,23 @@ std::optional<BridgeMessage> receive(const platform::ScriptMessage& message) {
     return out;
 }
 
-void install(platform::WebView& web, std::function<void(const BridgeMessage&)> onMessage) {
-    web.addUserScript({bridgeScriptSource(), true});
-    web.setMessageHandler("nimbo", [onMessage = std::move(onMessage)](const platform::ScriptMessage& message) {
+void install(platform::WebView& web, const std::string& pageAddress,
+             std::function<void(const BridgeMessage&)> onMessage) {
+    const std::string origin = webOrigin(pageAddress);
+    web.addUserScript({bridgeScriptSource(), true, origin});
+    auto handler = [origin, onMessage = std::move(onMessage),
+                    lastForeign = std::string()](const platform::ScriptMessage& message) mutable {
+        // Any other origin's document is a stranger, whatever it posts.
+        if (message.origin != origin) {
+            if (message.document != lastForeign) {
+                lastForeign = message.document;
+                Log::line("nimbo: a page from " + message.origin + " has no bridge — its messages are dropped");
+            }
+            return;
+        }
         if (auto received = receive(message)) onMessage(*received);
-    });
+    };
+    web.setMessageHandler("nimbo", std::move(handler));
 }
 
 }  // namespace nimbo::Bridge

@@ -35,8 +35,12 @@ void resolve(platform::WebView& web, long long id, const MaybeJson& value);
 std::optional<BridgeMessage> receive(const platform::ScriptMessage& message);
 
 // Prepares a web view for a page of the shell: the page script at document
-// start in the main frame, and `onMessage` for every well-formed message.
-void install(platform::WebView& web, std::function<void(const BridgeMessage&)> onMessage);
+// start in the main frame of documents from the origin of `pageAddress`, and
+// `onMessage` for every well-formed message such a document posts. A document
+// of any other origin (the page navigated away, or was redirected) gets no
+// bridge: its messages are dropped, with one log line per document.
+void install(platform::WebView& web, const std::string& pageAddress,
+             std::function<void(const BridgeMessage&)> onMessage);
 
 }  // namespace Bridge
 }  // namespace nimbo

@@ -57,7 +57,7 @@ void Overlay::start(const Rect& appKitFrame) {
     window_ = OverlayWindow::make(platform_, platform_.windows().makePageWindow(options));
 
     auto weak = weak_from_this();
-    Bridge::install(web(), [weak](const BridgeMessage& message) {
+    Bridge::install(web(), url_, [weak](const BridgeMessage& message) {
         auto self = weak.lock();
         if (self && self->onMessage_) self->onMessage_(*self, message);
     });

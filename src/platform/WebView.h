@@ -12,6 +12,9 @@ namespace nimbo::platform {
 struct UserScript {
     std::string source;
     bool mainFrameOnly = true;
+    // Only documents of this origin ("scheme://host[:port]") get the script;
+    // every document does when it is empty.
+    std::string origin{};
 };
 
 // A body a page posted to a named message handler. `body` is absent when the
@@ -19,11 +22,17 @@ struct UserScript {
 struct ScriptMessage {
     MaybeJson body;
     bool fromMainFrame = false;
+    // The origin of the document that posted, as the view knows it ("null" for
+    // one without, such as about:blank; empty when the backend can't tell), and
+    // a name for that document that changes whenever the view shows a new one.
+    std::string origin{};
+    std::string document{};
 };
 
 // Navigation errors use the URL-loading vocabulary: domain "NSURLErrorDomain",
 // code -999 for a cancelled load, -1001 for a time-out, -1004 when the server
-// can't be reached; other engines' errors keep their own domain and code.
+// can't be reached, -1011 for a response `decideResponse` turned down; other
+// engines' errors keep their own domain and code.
 struct NavigationError {
     std::string domain;
     long code = 0;

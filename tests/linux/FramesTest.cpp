@@ -156,12 +156,12 @@ TEST(Frames, TheMainFramesProofStaysHiddenAndInPlace) {
     // Page code can't swap the wrapper out, so the main frame's posts keep their proof.
     page.clear();
     const auto replaced = page.run(R"JS(
-        const handler = window.webkit.messageHandlers.nimbo;
-        const wrapper = handler.postMessage;
-        try { handler.postMessage = function () {}; } catch (e) {}
-        try { Object.defineProperty(handler, "postMessage", {value: function () {}}); } catch (e) {}
+        const proto = Object.getPrototypeOf(window.webkit.messageHandlers.nimbo);
+        const wrapper = proto.postMessage;
+        try { proto.postMessage = function () {}; } catch (e) {}
+        try { Object.defineProperty(proto, "postMessage", {value: function () {}}); } catch (e) {}
         nimboDesktop.log("still main");
-        return handler.postMessage === wrapper;)JS");
+        return proto.postMessage === wrapper;)JS");
     EXPECT_EQ(replaced.value, Json(true));
     ASSERT_TRUE(page.waitForBodies("nimbo:log", 1));
 }

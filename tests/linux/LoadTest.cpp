@@ -63,14 +63,15 @@ TEST_F(Load, StatusReachesTheCoreAndTheLoadFinishes) {
     EXPECT_EQ(recorded_.finished, 1);
 }
 
-TEST_F(Load, ARefusedResponseEndsAsACancellation) {
+TEST_F(Load, ARefusedResponseFailsSoItIsTriedAgain) {
     page_.web().setEvents(recordInto(recorded_, /*accept=*/false));
     page_.web().load(server_->origin() + "/no-such-page", 10.0);
     ASSERT_TRUE(waitUntil([&] { return !recorded_.failures.empty() || recorded_.finished > 0; }));
     EXPECT_EQ(recorded_.statuses, std::vector<int>{404});
     ASSERT_EQ(recorded_.failures.size(), 1u);
     EXPECT_EQ(recorded_.failures[0].domain, "NSURLErrorDomain");
-    EXPECT_EQ(recorded_.failures[0].code, -999);
+    EXPECT_EQ(recorded_.failures[0].code, -1011) << "not a cancellation, which would never be retried";
+    EXPECT_EQ(recorded_.failures[0].description, "the server answered 404");
     runFor(0.3);
     EXPECT_EQ(recorded_.finished, 0) << "a turned-down page never counts as loaded";
     EXPECT_EQ(recorded_.failures.size(), 1u);

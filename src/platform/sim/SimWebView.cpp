@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "base/WebOrigin.h"
+
 namespace nimbo::sim {
 
 void SimWebView::callAsync(const std::string& body, const Json& arguments,
@@ -12,6 +14,7 @@ void SimWebView::callAsync(const std::string& body, const Json& arguments,
 
 void SimWebView::load(const std::string& url, double timeoutSeconds) {
     url_ = url;
+    ++documents_;
     loads.emplace_back(url, timeoutSeconds);
 }
 
@@ -22,7 +25,7 @@ void SimWebView::fail(long code, const std::string& description) {
 void SimWebView::postMessage(const MaybeJson& body, bool fromMainFrame, const std::string& name) {
     auto handler = handlers.find(name);
     if (handler == handlers.end()) return;
-    handler->second(platform::ScriptMessage{body, fromMainFrame});
+    handler->second(platform::ScriptMessage{body, fromMainFrame, webOrigin(url_), std::to_string(documents_)});
 }
 
 // Reads the events back the way the page script would: the JSON text argument parsed.

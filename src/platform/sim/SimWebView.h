@@ -31,6 +31,7 @@ public:
     void load(const std::string& url, double timeoutSeconds) override;
     void loadHTML(const std::string& html) override {
         url_.clear();
+        ++documents_;
         htmlLoads.push_back(html);
     }
     void reload() override { ++reloads; }
@@ -45,6 +46,11 @@ public:
     void fail(long code, const std::string& description = "Could not connect to the server.");
     void killRenderer() {
         if (events.rendererDied) events.rendererDied();
+    }
+    // The page went elsewhere by itself (a redirect, a link, a script): a new document.
+    void navigated(const std::string& url) {
+        url_ = url;
+        ++documents_;
     }
 
     // The page posts `body` to the handler `name`.
@@ -65,6 +71,7 @@ public:
 
 private:
     std::string url_;
+    int documents_ = 0;
 };
 
 class SimWindows;

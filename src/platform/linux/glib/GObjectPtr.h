@@ -73,4 +73,19 @@ private:
     gchar* text_ = nullptr;
 };
 
+// Owns one strong (non-floating) reference to a GVariant.
+class GVariantPtr {
+public:
+    explicit GVariantPtr(GVariant* variant = nullptr) : variant_(variant) {}
+    GVariantPtr(const GVariantPtr&) = delete;
+    GVariantPtr& operator=(const GVariantPtr&) = delete;
+    ~GVariantPtr() {
+        if (variant_) g_variant_unref(variant_);
+    }
+    GVariant* get() const { return variant_; }
+
+private:
+    GVariant* variant_ = nullptr;
+};
+
 }  // namespace nimbo::x11

@@ -4,13 +4,73 @@
 
 namespace nimbo::x11 {
 
+namespace {
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The code unit of the six-character escape starting at `at`, or -1.
+int escapedUnit(const std::string& text, size_t at) {
+    if (at + 6 > text.size() || text[at] != '\\' || text[at + 1] != 'u') return -1;
+    int unit = 0;
+    for (size_t i = at + 2; i < at + 6; ++i) {
+        const int digit = hexValue(text[i]);
+        if (digit < 0) return -1;
+        unit = unit * 16 + digit;
+    }
+    return unit;
+}
+
+bool isHigh(int unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool isLow(int unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+}  // namespace
+
+std::string replaceLoneSurrogates(std::string json) {
+    bool inString = false;
+    for (size_t i = 0; i < json.size(); ++i) {
+        const char c = json[i];
+        if (!inString) {
+            inString = c == '"';
+            continue;
+        }
+        if (c == '"') {
+            inString = false;
+        } else if (c == '\\') {
+            const int unit = escapedUnit(json, i);
+            if (unit < 0) {
+                ++i;  // a two-character escape, such as an escaped quote
+                continue;
+            }
+            if (isHigh(unit) && isLow(escapedUnit(json, i + 6))) {
+                i += 11;  // a whole pair
+                continue;
+            }
+            if (isHigh(unit) || isLow(unit)) json.replace(i + 2, 4, "fffd");
+            i += 5;
+        }
+    }
+    return json;
+}
+
 MaybeJson jsonFromJsc(JSCValue* value) {
     if (!value) return std::nullopt;
     JSCContext* context = jsc_value_get_context(value);
     GCharPtr text(jsc_value_to_json(value, 0));
     if (context && jsc_context_get_exception(context)) jsc_context_clear_exception(context);
     if (!text) return std::nullopt;
-    Json parsed = Json::parse(text.get(), nullptr, /*allow_exceptions=*/false);
+    // Script strings are UTF-16 and may hold a lone surrogate (text cut in the
+    // middle of an emoji); it has no UTF-8 form, so it becomes U+FFFD rather
+    // than costing the whole message.
+    Json parsed = Json::parse(replaceLoneSurrogates(text.get()), nullptr, /*allow_exceptions=*/false);
     if (parsed.is_discarded()) return std::nullopt;
     return parsed;
 }

@@ -13,6 +13,10 @@ namespace nimbo::x11 {
 // function, a cyclic object). Never leaves an exception pending in the context.
 MaybeJson jsonFromJsc(JSCValue* value);
 
+// JSON text in which each escaped unpaired UTF-16 surrogate is replaced by
+// the escape of U+FFFD; everything else is untouched.
+std::string replaceLoneSurrogates(std::string json);
+
 // Named arguments for webkit_web_view_call_async_javascript_function.
 // WebKitGTK takes only strings, numbers and string-keyed dictionaries of those
 // as arguments, so every other value (booleans, null, arrays, objects that may

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "base/WebOrigin.h"
 #include "platform/linux/gtk/JscJson.h"
 
 namespace nimbo::x11 {
@@ -12,6 +13,8 @@ namespace {
 constexpr const char* kUrlErrorDomain = "NSURLErrorDomain";
 constexpr const char* kTokenKey = "__nimboFrameToken";
 constexpr const char* kBodyKey = "body";
+constexpr const char* kOriginKey = "__nimboOrigin";
+constexpr const char* kDocumentKey = "__nimboDocument";
 
 std::string randomToken() {
     std::string token;
@@ -122,23 +125,33 @@ void WebKitView::setEvents(Events events) {
 void WebKitView::rebuildScripts() {
     WebKitUserContentManager* manager = contentManager_.get();
     webkit_user_content_manager_remove_all_scripts(manager);
-    auto add = [manager](const std::string& source, bool mainFrameOnly) {
+    auto add = [manager](const std::string& source, bool mainFrameOnly, const std::string& origin = {}) {
+        // WebKit's URL patterns: the origin and any path under it.
+        const std::string pattern = origin + "/*";
+        const gchar* const allowList[] = {pattern.c_str(), nullptr};
         WebKitUserScript* script = webkit_user_script_new(
             source.c_str(),
             mainFrameOnly ? WEBKIT_USER_CONTENT_INJECT_TOP_FRAME : WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-            WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr);
+            WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, origin.empty() ? nullptr : allowList, nullptr);
         webkit_user_content_manager_add_script(manager, script);
         webkit_user_script_unref(script);
     };
     if (!handlers_.empty()) add(frameGuardSource(), true);
-    for (const auto& script : scripts_) add(script.source, script.mainFrameOnly);
+    for (const auto& script : scripts_) add(script.source, script.mainFrameOnly, script.origin);
 }
 
 std::string WebKitView::frameGuardSource() const {
     Json names = Json::array();
     for (const auto& slot : handlers_) names.push_back(slot->name);
-    // Everything the wrapper calls is captured now, before page code could
-    // replace it; the token never leaves the closure except inside a post.
+    // The handlers' postMessage lives on their prototype, which belongs to this
+    // document's global object and lives as long as it does; the handler
+    // objects themselves are wrappers the collector may drop and rebuild at
+    // any time. So the wrapping goes on the prototype: every handler object
+    // this frame ever gets posts through it, while sub-frames have prototypes
+    // of their own that stay unwrapped. Everything the wrapper calls is
+    // captured now, before page code could replace it; the token never leaves
+    // the closure except inside a post. The document's origin is taken now
+    // too, so a post always says which document it came from.
     return std::string(R"JS((() => {
   const token = ")JS") +
            token_ + R"JS(";
@@ -146,22 +159,36 @@ std::string WebKitView::frameGuardSource() const {
            names.dump() + R"JS(;
   const tokenKey = ")JS" +
            kTokenKey + R"JS(", bodyKey = ")JS" + kBodyKey + R"JS(";
+  const originKey = ")JS" +
+           kOriginKey + R"JS(", documentKey = ")JS" + kDocumentKey + R"JS(";
   const handlers = window.webkit && window.webkit.messageHandlers;
   if (!handlers) return;
   const define = Object.defineProperty;
   const apply = Reflect.apply;
+  const prototypeOf = Object.getPrototypeOf;
+  const hasOwn = Object.prototype.hasOwnProperty;
+  const origin = String(window.location.origin);
+  // A name, not a secret: it only has to differ from the view's other documents.
+  const documentName = Math.random().toString(36).slice(2) + "-" + Date.now().toString(36);
+  const wrap = (post) => function postMessage(body) {
+    const wrapped = {};
+    define(wrapped, tokenKey, { value: token, enumerable: true });
+    define(wrapped, originKey, { value: origin, enumerable: true });
+    define(wrapped, documentKey, { value: documentName, enumerable: true });
+    define(wrapped, bodyKey, { value: body, enumerable: true });
+    return apply(post, this, [wrapped]);
+  };
+  const wrapped = new Set();
   for (const name of names) {
     const handler = handlers[name];
-    if (!handler || typeof handler.postMessage !== "function") continue;
-    const post = handler.postMessage;
-    define(handler, "postMessage", {
-      value: function postMessage(body) {
-        const wrapped = {};
-        define(wrapped, tokenKey, { value: token, enumerable: true });
-        define(wrapped, bodyKey, { value: body, enumerable: true });
-        return apply(post, handler, [wrapped]);
-      },
-      writable: false, configurable: false, enumerable: false,
+    if (!handler) continue;
+    const proto = prototypeOf(handler);
+    const onProto = proto && proto !== Object.prototype && hasOwn.call(proto, "postMessage");
+    const holder = onProto ? proto : handler;
+    if (wrapped.has(holder) || typeof holder.postMessage !== "function") continue;
+    wrapped.add(holder);
+    define(holder, "postMessage", {
+      value: wrap(holder.postMessage), writable: false, configurable: false, enumerable: false,
     });
   }
 })();
@@ -173,23 +200,34 @@ void WebKitView::onScriptMessage(WebKitUserContentManager*, WebKitJavascriptResu
     slot->owner->receive(*slot, result);
 }
 
+namespace {
+
+std::string stringProperty(JSCValue* object, const char* name) {
+    if (!jsc_value_object_has_property(object, name)) return {};
+    GObjectPtr<JSCValue> value = GObjectPtr<JSCValue>::adopt(jsc_value_object_get_property(object, name));
+    if (!jsc_value_is_string(value.get())) return {};
+    GCharPtr text(jsc_value_to_string(value.get()));
+    return text ? text.get() : "";
+}
+
+}  // namespace
+
 void WebKitView::receive(HandlerSlot& slot, WebKitJavascriptResult* result) {
     if (detached_ || !slot.handler) return;
     JSCValue* value = webkit_javascript_result_get_js_value(result);
     platform::ScriptMessage message;
-    bool fromMain = false;
-    if (value && jsc_value_is_object(value) && jsc_value_object_has_property(value, kTokenKey)) {
-        GObjectPtr<JSCValue> token = GObjectPtr<JSCValue>::adopt(jsc_value_object_get_property(value, kTokenKey));
-        if (jsc_value_is_string(token.get())) {
-            GCharPtr text(jsc_value_to_string(token.get()));
-            fromMain = text && token_ == text.get();
-        }
-    }
+    const bool fromMain = value && jsc_value_is_object(value) && stringProperty(value, kTokenKey) == token_;
     if (fromMain) {
         GObjectPtr<JSCValue> body = GObjectPtr<JSCValue>::adopt(jsc_value_object_get_property(value, kBodyKey));
         message.body = jsonFromJsc(body.get());
+        message.origin = stringProperty(value, kOriginKey);
+        message.document = stringProperty(value, kDocumentKey);
     } else {
+        // Unproven posts can only be judged by the document the view shows now.
         message.body = jsonFromJsc(value);
+        const std::string shown = url();
+        message.origin = webOrigin(shown);
+        message.document = shown;
     }
     message.fromMainFrame = fromMain;
     // Copy: the handler may replace itself while it runs.
@@ -219,8 +257,11 @@ void WebKitView::callAsync(const std::string& body, const Json& arguments,
     }
     const std::string script = args.prelude + body;
     auto* data = new CallData{alive_, std::move(done)};
+    // WebKit only borrows the arguments: the floating reference is ours to sink
+    // and drop, or every call leaves its dictionary behind.
+    GVariantPtr arguments(args.variant ? g_variant_ref_sink(args.variant) : nullptr);
     webkit_web_view_call_async_javascript_function(
-        view_.get(), script.c_str(), static_cast<gssize>(script.size()), args.variant, nullptr, nullptr,
+        view_.get(), script.c_str(), static_cast<gssize>(script.size()), arguments.get(), nullptr, nullptr,
         cancellable_.get(),
         [](GObject* source, GAsyncResult* asyncResult, gpointer userData) {
             std::unique_ptr<CallData> call(static_cast<CallData*>(userData));
@@ -245,7 +286,7 @@ void WebKitView::load(const std::string& url, double timeoutSeconds) {
     if (detached_) return;
     cancelLoadTimer();
     timedOut_ = false;
-    ignoredByPolicy_ = false;
+    refusedStatus_ = 0;
     failed_ = false;
     webkit_web_view_load_uri(view_.get(), url.c_str());
     if (timeoutSeconds > 0 && std::isfinite(timeoutSeconds)) {
@@ -324,8 +365,10 @@ gboolean WebKitView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GErro
     // The time-out already told the core; the engine's own cancellation is its echo.
     if (self->timedOut_) return TRUE;
     platform::NavigationError translated = translate(error);
-    // A response the core turned down ends as a cancellation, nothing worse.
-    if (self->ignoredByPolicy_) translated = {kUrlErrorDomain, -999, "cancelled"};
+    // A response the core turned down is a failed load, so it is retried like any
+    // other; reported as a cancellation it would never be tried again.
+    if (self->refusedStatus_)
+        translated = {kUrlErrorDomain, -1011, "the server answered " + std::to_string(self->refusedStatus_)};
     if (self->events_.failed) {
         auto failed = self->events_.failed;
         failed(translated);
@@ -345,7 +388,7 @@ gboolean WebKitView::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decisi
     const int status = code == 0 ? 200 : static_cast<int>(code);
     auto decide = self->events_.decideResponse;
     if (decide(status)) return FALSE;  // the engine's usual handling
-    self->ignoredByPolicy_ = true;
+    self->refusedStatus_ = status;
     webkit_policy_decision_ignore(decision);
     return TRUE;
 }

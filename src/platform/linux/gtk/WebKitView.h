@@ -17,8 +17,10 @@ namespace nimbo::x11 {
 // WebKitGTK doesn't say which frame posted a script message, so the view
 // proves it itself: a top-frame-only script, injected before any other,
 // keeps a random per-view token in a closure and wraps the main frame's
-// handlers so that their posts carry it. Only bodies with the right token
-// count as the main frame's; the token is stripped before the body goes on.
+// handlers' postMessage so that their posts carry it, with the posting
+// document's origin and a name for the document. Only bodies with the right
+// token count as the main frame's; the wrapping is stripped before the body
+// goes on.
 class WebKitView final : public platform::WebView {
 public:
     explicit WebKitView(bool transparent);
@@ -77,9 +79,9 @@ private:
 
     // The load in flight.
     guint loadTimer_ = 0;
-    bool timedOut_ = false;         // the time-out already reported this load's failure
-    bool ignoredByPolicy_ = false;  // decideResponse turned the response down
-    bool failed_ = false;           // a failure was reported, so no "finished" follows
+    bool timedOut_ = false;  // the time-out already reported this load's failure
+    int refusedStatus_ = 0;  // the status decideResponse turned down, if it did
+    bool failed_ = false;    // a failure was reported, so no "finished" follows
 };
 
 }  // namespace nimbo::x11

@@ -1,0 +1,121 @@
+// A real overlay's page through bad answers and strange navigations: a page
+// the server refused comes back once the server recovers, and a document of
+// any other origin, however it got into the window, gets no bridge.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "Desktop.h"
+#include "PageServer.h"
+#include "base/Log.h"
+#include "bridge/Bridge.h"
+#include "display/Overlay.h"
+
+namespace nimbo::test {
+namespace {
+
+// The shell's log lines, for the length of a test.
+class LogLines : public platform::Stdio {
+public:
+    LogLines() { Log::attach(this); }
+    ~LogLines() override { Log::attach(nullptr); }
+    bool outputIsTerminal() const override { return false; }
+    std::optional<bool> outputIsCharacterDevice() const override { return false; }
+    bool reopenOutput(const std::string&) override { return false; }
+    bool reopenError(const std::string&) override { return false; }
+    void setOutputBuffering(platform::Buffering) override {}
+    void writeLine(const std::string& line) override { lines.push_back(line); }
+    std::string logFolder() const override { return {}; }
+    size_t count(const std::string& line) const { return std::count(lines.begin(), lines.end(), line); }
+
+    std::vector<std::string> lines;
+};
+
+// A page that says hello over the bridge once it runs.
+const std::string kHello = "<!doctype html><script>nimboDesktop.log('hello');</script>";
+
+class OverlayPage : public ::testing::Test {
+protected:
+    void open(const std::string& url) {
+        const auto screen = desktop().screens().mainScreen();
+        ASSERT_TRUE(screen);
+        overlay_ = Overlay::make(desktop(), *screen, url, Rect{{0, 0}, {400, 300}},
+                                 [this](Overlay&, const BridgeMessage& message) {
+                                     if (message.channel == "nimbo:log" && message.payload)
+                                         heard_.push_back(message.payload->dump());
+                                 });
+    }
+    void TearDown() override {
+        if (overlay_) overlay_->tearDown();
+    }
+    bool heard(const std::string& text) const {
+        return std::find(heard_.begin(), heard_.end(), Json(text).dump()) != heard_.end();
+    }
+    Json run(const std::string& body) {
+        MaybeJson answer;
+        bool done = false;
+        overlay_->web().callAsync(body, Json::object(), [&](const platform::ScriptResult& result) {
+            answer = result.value;
+            done = true;
+        });
+        EXPECT_TRUE(waitUntil([&] { return done; }));
+        return answer.value_or(Json("no answer"));
+    }
+
+    LogLines log_;
+    std::shared_ptr<Overlay> overlay_;
+    std::vector<std::string> heard_;
+};
+
+TEST_F(OverlayPage, ARefusedPageComesBackOnceTheServerRecovers) {
+    int requests = 0;
+    PageServer server([&](const std::string&, const std::string&) {
+        return ++requests == 1 ? PageServer::Answer{500, "down"} : PageServer::Answer{200, kHello};
+    });
+    open(server.url("/spatial/overlay"));
+    ASSERT_TRUE(waitUntil([&] { return heard("hello"); }, 15.0)) << "the back-off brings the page back";
+    EXPECT_EQ(log_.count("nimbo: an overlay page came back 500 — not shown"), 1u);
+    EXPECT_EQ(log_.count("nimbo: an overlay page did not load (the server answered 500) — trying again in 2s"), 1u);
+    EXPECT_EQ(requests, 2);
+}
+
+TEST_F(OverlayPage, ADocumentOfAnotherOriginGetsNoBridge) {
+    // Each foreign page posts straight to the handler three times; only the
+    // drop line, once, may come of it.
+    const std::string foreign =
+        "<!doctype html><script>for (const n of [1, 2, 3]) window.webkit.messageHandlers.nimbo.postMessage("
+        "{kind: 'send', channel: 'nimbo:log', payload: 'forged ' + typeof window.nimboDesktop});</script>";
+    PageServer* self = nullptr;
+    PageServer server([&](const std::string& path, const std::string&) -> PageServer::Answer {
+        if (path == "/foreign") return {200, foreign};
+        if (path == "/goes-away")
+            return {200,
+                    "<!doctype html><script>location.href = '" + self->url("localhost", "/foreign") + "';</script>"};
+        if (path == "/redirected") return {302, "", self->url("localhost", "/foreign")};
+        if (path == "/framed")
+            return {200, "<!doctype html><iframe src='" + self->url("localhost", "/breaks-out") + "'></iframe>"};
+        if (path == "/breaks-out")
+            return {200,
+                    "<!doctype html><script>top.location = '" + self->url("localhost", "/foreign") + "';</script>"};
+        return {404, ""};
+    });
+    self = &server;
+    const std::string dropped =
+        "nimbo: a page from " + server.origin("localhost") + " has no bridge — its messages are dropped";
+
+    for (const std::string path : {"/goes-away", "/redirected", "/framed"}) {
+        SCOPED_TRACE(path);
+        log_.lines.clear();
+        open(server.url(path));
+        ASSERT_TRUE(waitUntil([&] { return log_.count(dropped) > 0; }, 15.0));
+        runFor(0.5);
+        EXPECT_EQ(log_.count(dropped), 1u) << "once per document";
+        EXPECT_EQ(run("return typeof window.nimboDesktop;"), Json("undefined")) << "no page script either";
+        EXPECT_TRUE(heard_.empty());
+        overlay_->tearDown();
+        overlay_.reset();
+    }
+}
+
+}  // namespace
+}  // namespace nimbo::test
