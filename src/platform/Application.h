@@ -43,6 +43,9 @@ public:
     virtual void setDelegate(ApplicationDelegate* delegate) = 0;
     // An ordinary application: a taskbar entry and a main menu.
     virtual void setActivationPolicyRegular() = 0;
+    // Whether another instance of the shell runs in this session; if so it has
+    // been asked to reopen, and this launch should end without starting.
+    virtual bool handOverToRunningInstance() = 0;
     // Runs the main loop; calls applicationDidFinishLaunching once it is up and
     // returns after a quit the delegate allowed.
     virtual int run() = 0;

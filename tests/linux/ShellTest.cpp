@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Desktop.h"
+#include "OtherShell.h"
 
 namespace nimbo::test {
 namespace {
@@ -22,6 +23,13 @@ std::vector<std::string> linesOf(const std::string& text) {
 
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.rfind(prefix, 0) == 0;
+}
+
+size_t banners(const std::string& log) {
+    size_t count = 0;
+    for (const auto& line : linesOf(log))
+        if (startsWith(line, "--- nimbo started ")) ++count;
+    return count;
 }
 
 // The five report lines, found after the last start banner.
@@ -85,6 +93,33 @@ TEST(Shell, ReportsReadyInItsLogAndQuitsOnSigterm) {
     EXPECT_EQ(*status, 0);
 }
 
+// The earliest moment a quit can be asked for with certainty that the program
+// is running: while it waits on the session bus for a running shell's answer.
+// That shell quits as it is called, so this launch becomes the shell.
+TEST(Shell, ASigtermDuringStartUpEndsInTheQuitPath) {
+    DevServer server;
+    TempDir home;
+    const std::string log = home.path() + "/state/nimbo/nimbo.log";
+    OtherShell quitting([](int callerPid) {
+        if (callerPid > 0) ::kill(callerPid, SIGTERM);
+        return false;
+    });
+    ASSERT_TRUE(quitting.ownsName());
+    Child shell({NIMBO_BINARY},
+                {{"NIMBO_URL", server.origin()},
+                 {"HOME", home.path()},
+                 {"XDG_STATE_HOME", home.path() + "/state"},
+                 {"XDG_CONFIG_HOME", home.path() + "/config"},
+                 {"XDG_DATA_HOME", home.path() + "/data"},
+                 {"XDG_CACHE_HOME", home.path() + "/cache"}},
+                home.path() + "/stdout.txt");
+    const auto status = shell.waitForExit(30.0);
+    ASSERT_TRUE(status) << "killed by the signal, or still running; log:\n" << readFile(log);
+    EXPECT_EQ(*status, 0);
+    EXPECT_EQ(quitting.reopens(), 1);
+    EXPECT_EQ(reportIn(readFile(log)).size(), 5u) << "it launched, then quit:\n" << readFile(log);
+}
+
 TEST(Shell, RefusesToStartWithoutADisplay) {
     TempDir home;
     Child shell({NIMBO_BINARY},
@@ -131,11 +166,17 @@ TEST(SecondLaunch, ReopensTheRunningShellAndLeavesWithoutStartingAnother) {
         << readFile(launch.log());
     ASSERT_FALSE(first->exited()) << readFile(launch.log());
 
-    auto second = launch.start("second");
+    // Started for another server: it hands over before it opens the log or keeps its address.
+    const std::string defaults = home.path() + "/config/nimbo/defaults.json";
+    ASSERT_NE(readFile(defaults).find(server.origin()), std::string::npos) << readFile(defaults);
+    const Launch elsewhere{server, home, {{"NIMBO_URL", "http://second.invalid:3005"}}};
+    auto second = elsewhere.start("second");
     const auto status = second->waitForExit(15.0);
     ASSERT_TRUE(status) << "the second launch is still running:\n" << readFile(launch.log());
     EXPECT_EQ(*status, 0);
     EXPECT_EQ(launch.readyReports(), 1u) << readFile(launch.log());
+    EXPECT_EQ(banners(readFile(launch.log())), 1u) << readFile(launch.log());
+    EXPECT_EQ(readFile(defaults).find("second.invalid"), std::string::npos) << readFile(defaults);
     EXPECT_EQ(readFile(home.path() + "/second.stdout.txt"), "");
     EXPECT_FALSE(first->exited()) << "the running shell carries on";
 

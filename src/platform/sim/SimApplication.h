@@ -17,6 +17,10 @@ public:
 
     void setDelegate(platform::ApplicationDelegate* delegate) override { delegate_ = delegate; }
     void setActivationPolicyRegular() override { regular = true; }
+    bool handOverToRunningInstance() override {
+        if (anotherInstance) ++handedOver;
+        return anotherInstance;
+    }
     // Launches: the delegate's launch work runs, then whatever it posted.
     int run() override;
     void requestTerminate() override;
@@ -36,6 +40,8 @@ public:
     void setKeyWindow(std::shared_ptr<platform::PageWindow> window) { keyWindow_ = std::move(window); }
 
     bool regular = false;
+    bool anotherInstance = false;  // a shell already runs in the session
+    int handedOver = 0;            // launches that asked it to reopen
     int pid = 4242;
     std::optional<platform::RunningApp> front;
     std::vector<bool> terminateReplies;  // replies given to a `later` answer

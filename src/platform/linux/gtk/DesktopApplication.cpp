@@ -14,8 +14,9 @@
 #include <utility>
 
 #include "platform/linux/glib/CancelToken.h"
-#include "platform/linux/x11/KeyCodes.h"
 #include "platform/linux/gtk/WebPageWindow.h"
+#include "platform/linux/system/TerminationSignals.h"
+#include "platform/linux/x11/KeyCodes.h"
 #include "platform/linux/x11/XProperties.h"
 
 namespace nimbo::x11 {
@@ -58,11 +59,19 @@ void DesktopApplication::setActivationPolicyRegular() {
     if (!g_get_prgname()) g_set_prgname("nimbo");
 }
 
+bool DesktopApplication::handOverToRunningInstance() {
+    if (!claim_) claim_ = instance_.claim();
+    return *claim_ == SingleInstance::Claim::handedOver;
+}
+
 int DesktopApplication::run() {
     if (quitBeforeRun_) return 0;
     // The shell already running in this session takes the launch over: this one
     // never finishes launching, so it neither reports nor builds anything.
-    if (instance_.claim() == SingleInstance::Claim::handedOver) return 0;
+    if (handOverToRunningInstance()) {
+        claim_.reset();
+        return 0;
+    }
     const guint term = g_unix_signal_add(SIGTERM, onSignal, this);
     const guint interrupt = g_unix_signal_add(SIGINT, onSignal, this);
     g_idle_add_full(
@@ -72,6 +81,8 @@ int DesktopApplication::run() {
             self->launched_ = true;
             if (self->delegate_) self->delegate_->applicationDidFinishLaunching();
             if (std::exchange(self->reopenPending_, false)) self->reopen();
+            // A quit asked for during start-up is carried out now, after the launch.
+            if (releaseTerminationSignals()) self->requestTerminate();
             return G_SOURCE_REMOVE;
         },
         this, nullptr);
@@ -81,6 +92,7 @@ int DesktopApplication::run() {
     launched_ = false;
     reopenPending_ = false;
     instance_.release();
+    claim_.reset();
     g_source_remove(term);
     g_source_remove(interrupt);
     return 0;

@@ -18,6 +18,8 @@ class WebPageWindow;
 // (RandR's, and the monitor list `xrandr --setmonitor` edits, which the server
 // announces only as a ConfigureNotify of the root window).
 // A launch while another shell runs in the session reopens that one and returns.
+// SIGTERM and SIGINT held back since main() started (TerminationSignals) reach
+// the quit handshake once the loop runs.
 class DesktopApplication final : public platform::Application {
 public:
     DesktopApplication();
@@ -27,6 +29,7 @@ public:
 
     void setDelegate(platform::ApplicationDelegate* delegate) override { delegate_ = delegate; }
     void setActivationPolicyRegular() override;
+    bool handOverToRunningInstance() override;
     int run() override;
     void requestTerminate() override;
     void replyToApplicationShouldTerminate(bool terminate) override;
@@ -74,6 +77,7 @@ private:
     bool awaitingReply_ = false;
     bool launched_ = false;
     bool reopenPending_ = false;
+    std::optional<SingleInstance::Claim> claim_;  // asked for this run, not yet given back
     SingleInstance instance_{[this] { reopen(); }};
     std::vector<std::weak_ptr<WebPageWindow>> windows_;
     std::vector<std::shared_ptr<KeyEntry>> keyMonitors_;

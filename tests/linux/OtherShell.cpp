@@ -1,0 +1,105 @@
+#include "OtherShell.h"
+
+#include <utility>
+
+#include "platform/linux/glib/GObjectPtr.h"
+
+namespace nimbo::test {
+namespace {
+
+constexpr const char* shellName = "dev.nimbo.Shell";
+
+GVariant* callDaemon(GDBusConnection* bus, const char* method, GVariant* parameters, const char* replyType) {
+    return g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                       method, parameters, G_VARIANT_TYPE(replyType), G_DBUS_CALL_FLAGS_NONE, 5000,
+                                       nullptr, nullptr);
+}
+
+}  // namespace
+
+OtherShell::OtherShell(ReopenHandler onReopen) : onReopen_(std::move(onReopen)), thread_([this] { serve(); }) {
+    std::unique_lock lock(mutex_);
+    ready_.wait(lock, [this] { return started_; });
+}
+
+OtherShell::~OtherShell() {
+    leave();
+}
+
+void OtherShell::leave() {
+    if (!thread_.joinable()) return;
+    g_main_context_invoke(
+        context_,
+        [](gpointer loop) -> gboolean {
+            g_main_loop_quit(static_cast<GMainLoop*>(loop));
+            return G_SOURCE_REMOVE;
+        },
+        loop_);
+    thread_.join();
+}
+
+void OtherShell::onMethodCall(GDBusConnection* bus, const gchar* sender, const gchar*, const gchar*, const gchar*,
+                              GVariant*, GDBusMethodInvocation* invocation, gpointer data) {
+    auto* self = static_cast<OtherShell*>(data);
+    ++self->reopens_;
+    int callerPid = 0;
+    if (GVariant* pid = callDaemon(bus, "GetConnectionUnixProcessID", g_variant_new("(s)", sender), "(u)")) {
+        guint32 value = 0;
+        g_variant_get(pid, "(u)", &value);
+        callerPid = static_cast<int>(value);
+        g_variant_unref(pid);
+    }
+    if (!self->onReopen_ || self->onReopen_(callerPid)) {
+        g_dbus_method_invocation_return_value(invocation, nullptr);
+        return;
+    }
+    if (GVariant* released = callDaemon(bus, "ReleaseName", g_variant_new("(s)", shellName), "(u)"))
+        g_variant_unref(released);
+    g_dbus_method_invocation_return_dbus_error(invocation, "org.freedesktop.DBus.Error.NameHasNoOwner",
+                                               "the shell has quit");
+}
+
+void OtherShell::serve() {
+    context_ = g_main_context_new();
+    loop_ = g_main_loop_new(context_, FALSE);
+    g_main_context_push_thread_default(context_);
+    GDBusConnection* bus = nullptr;
+    guint registration = 0;
+    if (const x11::GCharPtr address(g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)); address) {
+        bus = g_dbus_connection_new_for_address_sync(
+            address.get(),
+            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+            nullptr, nullptr, nullptr);
+    }
+    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(
+        "<node><interface name='dev.nimbo.Shell'><method name='Reopen'/></interface></node>", nullptr);
+    if (bus) {
+        static const GDBusInterfaceVTable vtable = {onMethodCall, nullptr, nullptr, {}};
+        registration = g_dbus_connection_register_object(bus, "/dev/nimbo/Shell", node->interfaces[0], &vtable, this,
+                                                         nullptr, nullptr);
+        if (GVariant* reply = callDaemon(bus, "RequestName", g_variant_new("(su)", shellName, 4u), "(u)")) {
+            guint32 answer = 0;
+            g_variant_get(reply, "(u)", &answer);
+            owns_ = answer == 1;
+            g_variant_unref(reply);
+        }
+    }
+    {
+        std::lock_guard lock(mutex_);
+        started_ = true;
+    }
+    ready_.notify_all();
+    g_main_loop_run(loop_);
+    if (bus) {
+        if (registration) g_dbus_connection_unregister_object(bus, registration);
+        g_dbus_connection_close_sync(bus, nullptr, nullptr);
+        g_object_unref(bus);
+    }
+    g_dbus_node_info_unref(node);
+    g_main_context_pop_thread_default(context_);
+    g_main_loop_unref(loop_);
+    g_main_context_unref(context_);
+}
+
+}  // namespace nimbo::test
