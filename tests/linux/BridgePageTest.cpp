@@ -129,6 +129,16 @@ TEST_F(BridgePage, InvokesResolveThroughTheBridge) {
     EXPECT_EQ(answered.value, Json(awkward));
 }
 
+TEST_F(BridgePage, TextCutInsideAnEmojiStillArrivesAndIsAnswered) {
+    // A lone half of a surrogate pair at the end; alone; before an escape; and an
+    // escaped backslash before "udc00", which is no surrogate at all.
+    EXPECT_EQ(payloadOf("nimboDesktop.log('cut 😀'.slice(0, -1))", "nimbo:log"), Json("cut \uFFFD"));
+    EXPECT_EQ(payloadOf(R"JS(nimboDesktop.log('\\udc00 \udc00 \ud83d\n 😀'))JS", "nimbo:log"),
+              Json("\\udc00 \uFFFD \uFFFD\n 😀"));
+    const auto answered = answerInvoke(R"JS(nimboDesktop.pref('\ud800'))JS", "nimbo:pref-get", Json("answered"));
+    EXPECT_EQ(answered.value, Json("answered"));
+}
+
 TEST_F(BridgePage, EventsReachEverySubscriberOnce) {
     ASSERT_FALSE(page_
                      .run(R"JS(

@@ -259,9 +259,9 @@ void WebKitView::callAsync(const std::string& body, const Json& arguments,
     auto* data = new CallData{alive_, std::move(done)};
     // WebKit only borrows the arguments: the floating reference is ours to sink
     // and drop, or every call leaves its dictionary behind.
-    GVariantPtr arguments(args.variant ? g_variant_ref_sink(args.variant) : nullptr);
+    GVariantPtr dictionary(args.variant ? g_variant_ref_sink(args.variant) : nullptr);
     webkit_web_view_call_async_javascript_function(
-        view_.get(), script.c_str(), static_cast<gssize>(script.size()), arguments.get(), nullptr, nullptr,
+        view_.get(), script.c_str(), static_cast<gssize>(script.size()), dictionary.get(), nullptr, nullptr,
         cancellable_.get(),
         [](GObject* source, GAsyncResult* asyncResult, gpointer userData) {
             std::unique_ptr<CallData> call(static_cast<CallData*>(userData));
