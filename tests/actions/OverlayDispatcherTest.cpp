@@ -5,7 +5,7 @@
 namespace nimbo {
 namespace {
 
-class OverlayReceiptTest : public testing::ShellFixture {
+class OverlayDispatcherTest : public testing::ShellFixture {
 protected:
     void SetUp() override {
         launch();
@@ -13,24 +13,22 @@ protected:
         sim.output.lines.clear();
     }
     sim::SimWebView& web() { return webOf(*overlay); }
+    void send(const std::string& channel, const Json& payload) {
+        web().postMessage(Json{{"kind", "send"}, {"channel", channel}, {"payload", payload}});
+    }
     std::shared_ptr<Overlay> overlay;
 };
 
-TEST_F(OverlayReceiptTest, PageScriptIsInjectedIntoTheMainFrameOnly) {
-    ASSERT_EQ(web().userScripts.size(), 1u);
-    EXPECT_TRUE(web().userScripts[0].mainFrameOnly);
-}
-
-TEST_F(OverlayReceiptTest, UnknownInvokeIsAnsweredNullAndUnknownSendIgnored) {
+TEST_F(OverlayDispatcherTest, UnknownInvokeIsAnsweredNullAndUnknownSendIgnored) {
     web().postMessage(Json{{"kind", "invoke"}, {"channel", "nimbo:no-such-thing"}, {"id", 5}});
     web().postMessage(Json{{"kind", "send"}, {"channel", "nimbo:no-such-thing"}, {"payload", 1}});
-    ASSERT_EQ(web().resolved().size(), 1u);
-    EXPECT_EQ(web().resolved()[0].first, 5);
-    EXPECT_TRUE(web().resolved()[0].second.is_null());
+    EXPECT_EQ(web().resolved(), (std::vector<std::pair<long long, Json>>{{5, nullptr}}));
     EXPECT_EQ(web().calls.size(), 1u);
 }
 
-TEST_F(OverlayReceiptTest, MalformedAndSubFrameMessagesVanishWithoutALine) {
+TEST_F(OverlayDispatcherTest, MainFrameOnlyAndMalformedMessagesVanishWithoutALine) {
+    ASSERT_EQ(web().userScripts.size(), 1u);
+    EXPECT_TRUE(web().userScripts[0].mainFrameOnly);
     const Json invoke = {{"kind", "invoke"}, {"channel", "nimbo:capture"}, {"id", 1}};
     web().postMessage(invoke, /*fromMainFrame=*/false);
     web().postMessage(Json{{"kind", "invoke"}, {"channel", 7}, {"id", 2}});
@@ -39,7 +37,7 @@ TEST_F(OverlayReceiptTest, MalformedAndSubFrameMessagesVanishWithoutALine) {
     EXPECT_TRUE(sim.output.lines.empty());
 }
 
-TEST_F(OverlayReceiptTest, MessagesAfterTheOverlayIsGoneAreIgnored) {
+TEST_F(OverlayDispatcherTest, MessagesAfterTheOverlayIsGoneAreIgnored) {
     auto& page = web();
     delegate->overlays.clear();
     overlay.reset();
@@ -47,40 +45,21 @@ TEST_F(OverlayReceiptTest, MessagesAfterTheOverlayIsGoneAreIgnored) {
     EXPECT_TRUE(page.calls.empty());
 }
 
-}  // namespace
-}  // namespace nimbo
-
-namespace nimbo {
-namespace {
-
-class OverlayChannelTest : public testing::ShellFixture {
-protected:
-    void SetUp() override {
-        launch();
-        overlay = addOverlay();
-        sim.output.lines.clear();
-    }
-    void send(const std::string& channel, const Json& payload) {
-        webOf(*overlay).postMessage(Json{{"kind", "send"}, {"channel", channel}, {"payload", payload}});
-    }
-    std::shared_ptr<Overlay> overlay;
-};
-
-TEST_F(OverlayChannelTest, PageLogLinesAreWrittenAsText) {
+TEST_F(OverlayDispatcherTest, PageLogLinesAreWrittenAsText) {
     send("nimbo:log", "overlay 0 got nimbo:listen");
     send("nimbo:log", Json{{"n", 1}});
     EXPECT_EQ(sim.output.lines,
               (std::vector<std::string>{"nimbo: [page] overlay 0 got nimbo:listen", "nimbo: [page] {\"n\":1}"}));
 }
 
-TEST_F(OverlayChannelTest, InteractiveTakesOnlyExactlyTrue) {
+TEST_F(OverlayDispatcherTest, InteractiveTakesOnlyExactlyTrue) {
     send("nimbo:interactive", true);
     EXPECT_FALSE(windowOf(*overlay).ignoresMouse());
     send("nimbo:interactive", "yes");
     EXPECT_TRUE(windowOf(*overlay).ignoresMouse());
 }
 
-TEST_F(OverlayChannelTest, SteerModeTakesTheArrowsWhileAnyPageAsks) {
+TEST_F(OverlayDispatcherTest, SteerModeTakesTheArrowsWhileAnyPageAsks) {
     auto other = addOverlay();
     send("nimbo:steer-mode", true);
     send("nimbo:steer-mode", true);  // asking twice doesn't count twice
@@ -94,11 +73,11 @@ TEST_F(OverlayChannelTest, SteerModeTakesTheArrowsWhileAnyPageAsks) {
     EXPECT_TRUE(delegate->steerOwners.empty());
 }
 
-TEST_F(OverlayChannelTest, FrameNowAnswersTheWindowAndDisplay) {
-    webOf(*overlay).postMessage(Json{{"kind", "invoke"}, {"channel", "nimbo:frame-now"}, {"id", 9}});
-    ASSERT_EQ(webOf(*overlay).resolved().size(), 1u);
-    EXPECT_EQ(webOf(*overlay).resolved()[0].second, overlay->frameInfo());
-    EXPECT_EQ(webOf(*overlay).resolved()[0].second.at("dw"), 1512);
+TEST_F(OverlayDispatcherTest, FrameNowAnswersTheWindowAndDisplay) {
+    web().postMessage(Json{{"kind", "invoke"}, {"channel", "nimbo:frame-now"}, {"id", 9}});
+    ASSERT_EQ(web().resolved().size(), 1u);
+    EXPECT_EQ(web().resolved()[0].second, overlay->frameInfo());
+    EXPECT_EQ(web().resolved()[0].second.at("dw"), 1512);
 }
 
 }  // namespace

@@ -78,8 +78,6 @@ TEST_F(OverlayBuildTest, OnlyWidthAndTopAreCheckedAtBuild) {
         "nimbo: overlay is exactly 1512x981 at 0,0",
     };
     EXPECT_EQ(buildLines(), lines);
-    sim.windowList.place = nullptr;
-    EXPECT_TRUE(delegate->overlays[0]->keepPlaced("about to capture"));
 }
 
 TEST_F(OverlayBuildTest, FrameIsSentThreeTimesWhileThePageStarts) {
