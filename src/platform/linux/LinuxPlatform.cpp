@@ -12,6 +12,7 @@
 #include "platform/linux/system/ProcessEnvironment.h"
 #include "platform/linux/system/ProcessStdio.h"
 #include "platform/linux/x11/RandrScreens.h"
+#include "platform/linux/gtk/RendererLaunchGuard.h"
 #include "platform/linux/gtk/SharedCookies.h"
 #include "platform/linux/glib/ThreadPool.h"
 #include "platform/linux/x11/XInputKeyTaps.h"
@@ -63,6 +64,7 @@ std::unique_ptr<platform::Platform> makePlatform(int& argc, char**& argv) {
     g_set_prgname("nimbo");  // WM_CLASS and the desktop's idea of who we are
     gdk_set_allowed_backends("x11");
     gtk_init(&argc, &argv);  // exits with GTK's message when there is no display
+    guardRendererLaunches();
     return std::make_unique<LinuxPlatform>();
 }
 
