@@ -60,6 +60,23 @@ int inputRectangles(long window) {
     return count;
 }
 
+// Whether the window's bounding shape, if it has one, holds a point of the window.
+bool shows(long window, int x, int y) {
+    int shaped = 0, clipShaped = 0, bx = 0, by = 0, cx = 0, cy = 0;
+    unsigned width = 0, height = 0, cw = 0, ch = 0;
+    XShapeQueryExtents(xDisplay(), window, &shaped, &bx, &by, &width, &height, &clipShaped, &cx, &cy, &cw, &ch);
+    if (!shaped) return true;
+    int count = 0, ordering = 0;
+    XRectangle* rectangles = XShapeGetRectangles(xDisplay(), window, ShapeBounding, &count, &ordering);
+    bool inside = false;
+    for (int i = 0; i < count; ++i) {
+        const XRectangle& r = rectangles[i];
+        inside = inside || (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height);
+    }
+    if (rectangles) XFree(rectangles);
+    return inside;
+}
+
 bool hasAtom(const std::vector<unsigned long>& list, const char* name) {
     return std::find(list.begin(), list.end(), atom(name)) != list.end();
 }
@@ -122,13 +139,21 @@ TEST(OverlayTwoMonitors, ClicksPassThroughUntilTheShellTakesTheMouse) {
     platform::WebView::Events events;
     events.finished = [&] { loaded = true; };
     overlay->web().setEvents(events);
+    // The page paints a button of its own under the point: without a
+    // compositor the window only covers what its page paints.
     overlay->web().load(
-        "data:text/html,<body style='margin:0;height:100vh'><script>window.downs=0;"
-        "addEventListener('mousedown',()=>downs++,true);</script></body>",
+        "data:text/html,<body style='margin:0;height:100vh'>"
+        "<div style='position:fixed;left:" +
+            std::to_string(x - 1920 - 50) + "px;top:" + std::to_string(y - 50) +
+            "px;width:100px;height:100px;background:orange'></div><script>window.downs=0;"
+            "addEventListener('mousedown',()=>downs++,true);</script></body>",
         10.0);
     overlay->setIgnoresMouse(true);
     overlay->orderFront();
-    ASSERT_TRUE(waitUntil([&] { return loaded && mapped(*overlay) && inputRectangles(overlay->windowNumber()) == 0; }));
+    ASSERT_TRUE(waitUntil([&] {
+        return loaded && mapped(*overlay) && inputRectangles(overlay->windowNumber()) == 0 &&
+               shows(overlay->windowNumber(), x - 1920, y);
+    }));
     auto pageDowns = [&] {
         std::optional<Json> value;
         bool done = false;

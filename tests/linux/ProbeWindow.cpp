@@ -8,12 +8,13 @@
 
 namespace nimbo::test {
 
-ProbeWindow::ProbeWindow(int x, int y, int width, int height) {
+ProbeWindow::ProbeWindow(int x, int y, int width, int height, unsigned long colour) {
     display_ = XOpenDisplay(nullptr);
     if (!display_) throw std::runtime_error("the probe cannot open the display");
     XSetWindowAttributes attributes{};
     attributes.event_mask = ButtonPressMask;
-    attributes.background_pixel = BlackPixel(display_, DefaultScreen(display_));
+    // The desktop's default visual is 24-bit true colour: a pixel is 0xRRGGBB.
+    attributes.background_pixel = colour;
 
     window_ = XCreateWindow(display_, DefaultRootWindow(display_), x, y, static_cast<unsigned>(width),
                             static_cast<unsigned>(height), 0, CopyFromParent, InputOutput, CopyFromParent,

@@ -9,9 +9,10 @@ namespace nimbo::test {
 
 class ProbeWindow {
 public:
-    // Asks to be mapped at the root rectangle, in front of what is on screen now;
-    // a window manager may frame it and map it a little later.
-    ProbeWindow(int x, int y, int width, int height);
+    // Asks to be mapped at the root rectangle, in front of what is on screen now,
+    // filled with `colour` (0xRRGGBB); a window manager may frame it and map it
+    // a little later.
+    ProbeWindow(int x, int y, int width, int height, unsigned long colour = 0);
     ~ProbeWindow();
     ProbeWindow(const ProbeWindow&) = delete;
     ProbeWindow& operator=(const ProbeWindow&) = delete;

@@ -23,18 +23,19 @@ WebPageWindow::WebPageWindow(const platform::PageWindowOptions& options, Desktop
 
     const GdkRectangle rect = rootRectFromFrame(frame_);
     gtk_window_set_default_size(window_, std::max(1, rect.width), std::max(1, rect.height));
-    gtk_window_move(window_, rect.x, rect.y);
 
     g_signal_connect(window_, "key-press-event", G_CALLBACK(onKey), this);
     g_signal_connect(window_, "key-release-event", G_CALLBACK(onKey), this);
-    g_signal_connect(window_, "configure-event", G_CALLBACK(onConfigure), this);
     g_signal_connect(window_, "map-event", G_CALLBACK(onMap), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
     // The view's handler runs before WebKit's own, so the mouse-down is told first.
     g_signal_connect(view_.widget(), "button-press-event", G_CALLBACK(onButtonPress), this);
     gtk_widget_realize(GTK_WIDGET(window_));
+    gdk_window_add_filter(gtk_widget_get_window(GTK_WIDGET(window_)), onXEvent, this);
+    setFrame(frame_);
     if (options.transparent) {
+        shape_ = std::make_unique<PaintedShape>(window_, view_.widget());
         // Compositors that draw shadows on undecorated windows (picom, compton)
         // leave out a window that asks so.
         GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
@@ -63,6 +64,8 @@ void WebPageWindow::applyOptions(const platform::PageWindowOptions& options) {
 
 WebPageWindow::~WebPageWindow() {
     if (window_) {
+        shape_.reset();
+        gdk_window_remove_filter(gtk_widget_get_window(GTK_WIDGET(window_)), onXEvent, this);
         g_signal_handlers_disconnect_by_data(window_, this);
         g_signal_handlers_disconnect_by_data(view_.widget(), this);
         GtkWidget* widget = GTK_WIDGET(window_);
@@ -75,10 +78,16 @@ WebPageWindow::~WebPageWindow() {
 void WebPageWindow::setFrame(const Rect& frame) {
     frame_ = frame;
     if (!window_) return;
-    placing_ = true;
     const GdkRectangle rect = rootRectFromFrame(frame);
+    const int width = std::max(1, rect.width), height = std::max(1, rect.height);
     gtk_window_move(window_, rect.x, rect.y);
-    gtk_window_resize(window_, std::max(1, rect.width), std::max(1, rect.height));
+    gtk_window_resize(window_, width, height);
+    // Asked now in one request rather than at GTK's next layout, so that the
+    // answer can be told from notices about earlier requests.
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
+    placedAt_ = NextRequest(GDK_WINDOW_XDISPLAY(gdkWindow));
+    placing_ = true;
+    gdk_window_move_resize(gdkWindow, rect.x, rect.y, width, height);
 }
 
 void WebPageWindow::orderFront() {
@@ -227,21 +236,29 @@ gboolean WebPageWindow::onButtonPress(GtkWidget*, GdkEventButton* event, gpointe
     return FALSE;
 }
 
-gboolean WebPageWindow::onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data) {
-    auto* self = static_cast<WebPageWindow*>(data);
-    // Follow where the window actually is when something else moved it (a
-    // window manager, the user). While our own move and resize arrive in
-    // steps, the frame asked for stays the answer.
-    int x = 0, y = 0, width = 0, height = 0;
-    gtk_window_get_position(self->window_, &x, &y);
-    gtk_window_get_size(self->window_, &width, &height);
-    const Rect actual = frameFromRootRect(x, y, width, height);
-    if (!self->placing_) {
-        self->frame_ = actual;
-    } else if (actual == self->frame_) {
-        self->placing_ = false;
-    }
-    return FALSE;
+GdkFilterReturn WebPageWindow::onXEvent(GdkXEvent* xevent, GdkEvent*, gpointer data) {
+    const auto* event = static_cast<const XEvent*>(xevent);
+    if (event->type == ConfigureNotify) static_cast<WebPageWindow*>(data)->notePlacement(event->xconfigure);
+    return GDK_FILTER_CONTINUE;
+}
+
+// Every configure notice from the answer to our last request on tells where
+// the window is now: where the server put it, or where a window manager did
+// (one that keeps windows off a panel answers with a place of its own).
+void WebPageWindow::notePlacement(const XConfigureEvent& event) {
+    if (placing_ && static_cast<long>(event.serial - placedAt_) < 0) return;
+    placing_ = false;
+    // The notice's own x and y are relative to a window manager's frame, or
+    // root-relative when the window manager sent it; ask the server instead.
+    Display* display = event.display;
+    GdkDisplay* gdkDisplay = gdk_x11_lookup_xdisplay(display);
+    int x = 0, y = 0;
+    Window child = 0;
+    gdk_x11_display_error_trap_push(gdkDisplay);
+    const bool known = XTranslateCoordinates(display, event.window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    if (gdk_x11_display_error_trap_pop(gdkDisplay) != 0 || !known) return;
+    const int scale = windowScale();
+    frame_ = frameFromRootRect(x / scale, y / scale, event.width / scale, event.height / scale);
 }
 
 gboolean WebPageWindow::onMap(GtkWidget*, GdkEvent*, gpointer data) {
@@ -259,8 +276,10 @@ gboolean WebPageWindow::onDelete(GtkWidget* widget, GdkEvent*, gpointer) {
     return TRUE;
 }
 
-void WebPageWindow::onDestroy(GtkWidget*, gpointer data) {
+void WebPageWindow::onDestroy(GtkWidget* widget, gpointer data) {
     auto* self = static_cast<WebPageWindow*>(data);
+    self->shape_.reset();
+    if (GdkWindow* gdkWindow = gtk_widget_get_window(widget)) gdk_window_remove_filter(gdkWindow, onXEvent, self);
     self->view_.detach();
     self->window_ = nullptr;
 }

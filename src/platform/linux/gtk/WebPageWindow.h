@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/Windows.h"
+#include "platform/linux/gtk/PaintedShape.h"
 #include "platform/linux/gtk/WebKitView.h"
 
 namespace nimbo::x11 {
@@ -18,7 +19,11 @@ class DesktopApplication;
 // workspaces), sticky; a non-activating panel or collection bit 64 (out of the
 // window cycle), no taskbar or pager entry; a non-activating panel is typed a
 // notification so window managers neither decorate nor tile it. No window
-// takes the keyboard when shown.
+// takes the keyboard when shown. A transparent window without a compositing
+// manager is shaped to what its page paints (PaintedShape).
+//
+// The frame is where the window really is: the one asked for until X answers
+// the request, then wherever the server and window manager put it.
 class WebPageWindow final : public platform::PageWindow, public std::enable_shared_from_this<WebPageWindow> {
 public:
     WebPageWindow(const platform::PageWindowOptions& options, DesktopApplication& application);
@@ -53,9 +58,10 @@ public:
 private:
     void applyOptions(const platform::PageWindowOptions& options);
     void focusNow();
+    void notePlacement(const XConfigureEvent& event);
+    static GdkFilterReturn onXEvent(GdkXEvent* xevent, GdkEvent*, gpointer data);
     static gboolean onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data);
     static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data);
-    static gboolean onConfigure(GtkWidget*, GdkEventConfigure*, gpointer data);
     static gboolean onMap(GtkWidget*, GdkEvent*, gpointer data);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data);
     static void onDestroy(GtkWidget*, gpointer data);
@@ -63,8 +69,12 @@ private:
     DesktopApplication& application_;
     GtkWindow* window_ = nullptr;  // owned by GTK's toplevel list until destroyed
     WebKitView view_;
+    std::unique_ptr<PaintedShape> shape_;  // transparent windows only
     Rect frame_;
-    bool placing_ = true;  // our own placement hasn't arrived yet
+    // The X request serial of our last placement; configure notices older
+    // than it are not its answer.
+    unsigned long placedAt_ = 0;
+    bool placing_ = false;
     bool ignoresMouse_ = false;
     bool focusWhenMapped_ = false;
     platform::SharingType sharing_ = platform::SharingType::readOnly;

@@ -1,0 +1,163 @@
+// An overlay over a real window, as the screen shows it: with no compositing
+// manager (the test X server, or i3 and Openbox as they come) only what the
+// page paints may cover the desktop; with one (xcompmgr) the page is
+// translucent as drawn. Shots are read back from the X server.
+#include <gtest/gtest.h>
+
+#include <X11/extensions/shape.h>
+#include <gdk/gdkx.h>
+
+#include "Desktop.h"
+#include "ProbeWindow.h"
+#include "ScreenShot.h"
+#include "platform/linux/gtk/WebPageWindow.h"
+
+namespace nimbo::test {
+namespace {
+
+// The window under the overlay, in root coordinates, and its colour.
+constexpr int kProbeX = 300, kProbeY = 200, kProbeWidth = 800, kProbeHeight = 500;
+constexpr std::uint32_t kTeal = 0x20A090;
+// The box the page paints, in page (= root) coordinates, inside the probe.
+constexpr int kBoxX = 500, kBoxY = 300, kBoxWidth = 200, kBoxHeight = 100;
+
+bool composited() {
+    return gdk_screen_is_composited(gdk_screen_get_default());
+}
+
+bool boundingShaped(platform::PageWindow& window) {
+    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    int shaped = 0, clipShaped = 0, x = 0, y = 0, cx = 0, cy = 0;
+    unsigned width = 0, height = 0, cw = 0, ch = 0;
+    XShapeQueryExtents(display, window.windowNumber(), &shaped, &x, &y, &width, &height, &clipShaped, &cx, &cy, &cw,
+                       &ch);
+    return shaped != 0;
+}
+
+ScreenShot probeArea() {
+    return ScreenShot::of(kProbeX, kProbeY, kProbeWidth, kProbeHeight);
+}
+
+// Share of the probe's pixels that differ between two shots.
+double differingShare(const ScreenShot& a, const ScreenShot& b) {
+    return static_cast<double>(a.differing(b)) / (kProbeWidth * kProbeHeight);
+}
+
+// The reference server's overlay page in a whole-screen overlay window over a teal window.
+class OverlayOverAWindow {
+public:
+    OverlayOverAWindow() : probe_(kProbeX, kProbeY, kProbeWidth, kProbeHeight, kTeal) {
+        EXPECT_TRUE(waitUntil([&] { return probe_.shown() && probeArea().at(10, 10) == kTeal; }))
+            << "the window under the overlay shows";
+        bare_ = probeArea();
+        bare_.keep(std::string(composited() ? "composited" : "plain") + "-bare");
+
+        platform::PageWindowOptions options;
+        options.frame = Rect{{0, 0}, {1920, 1080}};
+        options.title = "overlay";
+        options.transparent = true;
+        options.nonActivating = true;
+        options.level = 1000;
+        options.collectionBehavior = 337;
+        window_ = desktop().windows().makePageWindow(options);
+        window_->setIgnoresMouse(true);
+        bool loaded = false;
+        platform::WebView::Events events;
+        events.finished = [&] { loaded = true; };
+        window_->web().setEvents(events);
+        window_->web().load(server_.origin() + "/spatial/overlay?display=0&dx=0&dy=0&dw=1920&dh=1080", 20.0);
+        window_->orderFront();
+        EXPECT_TRUE(waitUntil([&] { return loaded; }, 30.0)) << "the overlay page loads";
+        window_->web().setEvents({});
+    }
+    ~OverlayOverAWindow() { window_->close(); }
+
+    platform::PageWindow& window() { return *window_; }
+    const ScreenShot& bare() const { return bare_; }
+
+    // Runs a script in the page and waits for it.
+    void run(const std::string& body) {
+        bool done = false;
+        window_->web().callAsync(body, Json::object(), [&](const platform::ScriptResult&) { done = true; });
+        ASSERT_TRUE(waitUntil([&] { return done; }));
+    }
+    void paintBox(const std::string& colour) {
+        run("const box = document.createElement('div'); box.id = 'test-box';"
+            "box.style.cssText = 'position:fixed;left:" +
+            std::to_string(kBoxX) + "px;top:" + std::to_string(kBoxY) + "px;width:" + std::to_string(kBoxWidth) +
+            "px;height:" + std::to_string(kBoxHeight) + "px;background:" + colour +
+            "'; document.body.appendChild(box); return true;");
+    }
+    void removeBox() { run("document.getElementById('test-box').remove(); return true;"); }
+
+    // The centre of the box as the screen shows it.
+    static std::uint32_t boxCentre() {
+        return ScreenShot::of(kBoxX + kBoxWidth / 2, kBoxY + kBoxHeight / 2, 1, 1).at(0, 0);
+    }
+    // Differing pixels inside the box and outside it, against the bare shot.
+    std::pair<int, int> differingInAndOut(const ScreenShot& shot) const {
+        const int inside = shot.differing(bare_, kBoxX - kProbeX, kBoxY - kProbeY, kBoxWidth, kBoxHeight);
+        return {inside, shot.differing(bare_) - inside};
+    }
+
+private:
+    ProbeWindow probe_;
+    DevServer server_;
+    ScreenShot bare_;
+    std::shared_ptr<platform::PageWindow> window_;
+};
+
+TEST(SeeThrough, WithoutACompositorOnlyWhatThePagePaintsCoversTheDesktop) {
+    ASSERT_FALSE(composited()) << "the test X server runs no compositing manager";
+    OverlayOverAWindow overlay;
+    // Nothing painted, nothing covered: the window under it shows as it was.
+    EXPECT_TRUE(waitUntil([&] { return differingShare(probeArea(), overlay.bare()) < 0.005; }))
+        << differingShare(probeArea(), overlay.bare()) * 100 << " % of the window under the overlay changed";
+    probeArea().keep("plain-empty-page");
+
+    overlay.paintBox("rgb(255, 0, 0)");
+    ASSERT_TRUE(waitUntil([&] { return near(OverlayOverAWindow::boxCentre(), 0xFF0000); }))
+        << "the page's box shows, not " << std::hex << OverlayOverAWindow::boxCentre();
+    const auto shot = probeArea();
+    shot.keep("plain-box");
+    const auto [inside, outside] = overlay.differingInAndOut(shot);
+    EXPECT_EQ(inside, kBoxWidth * kBoxHeight) << "the whole box shows";
+    EXPECT_EQ(outside, 0) << "and nothing else";
+
+    // The shape follows the page's repaints back to nothing.
+    overlay.removeBox();
+    EXPECT_TRUE(waitUntil([&] { return probeArea().differing(overlay.bare()) == 0; }))
+        << "the box went away; still differing: " << probeArea().differing(overlay.bare());
+}
+
+TEST(SeeThroughComposited, ACompositorBlendsThePageAndItsComingAndGoingIsNoticed) {
+    Child compositor({"xcompmgr"}, {}, "");
+    ASSERT_TRUE(waitUntil([] { return composited(); })) << "xcompmgr took the compositing manager's selection";
+    OverlayOverAWindow overlay;
+    EXPECT_FALSE(boundingShaped(overlay.window())) << "a compositor blends the whole window";
+    EXPECT_TRUE(waitUntil([&] { return differingShare(probeArea(), overlay.bare()) < 0.005; }))
+        << differingShare(probeArea(), overlay.bare()) * 100 << " % of the window under the overlay changed";
+    probeArea().keep("composited-empty-page");
+
+    // Half-transparent red over teal comes out as their mix.
+    overlay.paintBox("rgba(255, 0, 0, 0.5)");
+    const std::uint32_t mix = 0x8F5048;  // (FF+20)/2, (00+A0)/2, (00+90)/2
+    EXPECT_TRUE(waitUntil([&] { return near(OverlayOverAWindow::boxCentre(), mix, 4); }))
+        << "the box is translucent: " << std::hex << OverlayOverAWindow::boxCentre();
+    probeArea().keep("composited-box");
+
+    // The compositor goes away: the window is shaped to the box from then on,
+    // which X shows as painted (premultiplied: half red is dark red).
+    compositor.signal(SIGTERM);
+    ASSERT_TRUE(waitUntil([] { return !composited(); }));
+    EXPECT_TRUE(waitUntil([&] { return boundingShaped(overlay.window()); }));
+    EXPECT_TRUE(waitUntil([&] { return near(OverlayOverAWindow::boxCentre(), 0x800000, 4); }))
+        << "the box shows again: " << std::hex << OverlayOverAWindow::boxCentre();
+    EXPECT_TRUE(waitUntil([&] { return overlay.differingInAndOut(probeArea()).second == 0; }))
+        << "outside the box the window under it shows: " << overlay.differingInAndOut(probeArea()).second
+        << " pixels differ";
+    probeArea().keep("uncomposited-box");
+}
+
+}  // namespace
+}  // namespace nimbo::test
