@@ -40,7 +40,9 @@ void spinUntil(const bool& flag) {
 int main(int argc, char** argv) {
     using namespace nimbo;
     auto platform = x11::makePlatform(argc, argv);
-    test::PageServer server([](const std::string&, const std::string&) { return test::PageServer::Answer{200, kPage}; });
+    test::PageServer server([](const std::string&, const std::string&) {
+        return test::PageServer::Answer{200, kPage};
+    });
     const auto screen = platform->screens().mainScreen();
     if (!screen) return 1;
     long long answered = 0;

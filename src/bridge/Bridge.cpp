@@ -85,12 +85,13 @@ void install(platform::WebView& web, const std::string& pageAddress,
              std::function<void(const BridgeMessage&)> onMessage) {
     const std::string origin = webOrigin(pageAddress);
     web.addUserScript({bridgeScriptSource(), true, origin});
-    auto handler = [origin, onMessage = std::move(onMessage),
-                    lastForeign = std::string()](const platform::ScriptMessage& message) mutable {
+    // Shared: the view may copy the handler before each call.
+    auto lastForeign = std::make_shared<std::string>();
+    auto handler = [origin, lastForeign, onMessage = std::move(onMessage)](const platform::ScriptMessage& message) {
         // Any other origin's document is a stranger, whatever it posts.
         if (message.origin != origin) {
-            if (message.document != lastForeign) {
-                lastForeign = message.document;
+            if (message.document != *lastForeign) {
+                *lastForeign = message.document;
                 Log::line("nimbo: a page from " + message.origin + " has no bridge — its messages are dropped");
             }
             return;

@@ -85,6 +85,8 @@ TEST_F(OverlayPage, ADocumentOfAnotherOriginGetsNoBridge) {
     const std::string foreign =
         "<!doctype html><script>for (const n of [1, 2, 3]) window.webkit.messageHandlers.nimbo.postMessage("
         "{kind: 'send', channel: 'nimbo:log', payload: 'forged ' + typeof window.nimboDesktop});</script>";
+    // Same host, another port: another origin all the same.
+    PageServer elsewhere([&](const std::string&, const std::string&) { return PageServer::Answer{200, foreign}; });
     PageServer* self = nullptr;
     PageServer server([&](const std::string& path, const std::string&) -> PageServer::Answer {
         if (path == "/foreign") return {200, foreign};
@@ -92,19 +94,17 @@ TEST_F(OverlayPage, ADocumentOfAnotherOriginGetsNoBridge) {
             return {200,
                     "<!doctype html><script>location.href = '" + self->url("localhost", "/foreign") + "';</script>"};
         if (path == "/redirected") return {302, "", self->url("localhost", "/foreign")};
-        if (path == "/framed")
-            return {200, "<!doctype html><iframe src='" + self->url("localhost", "/breaks-out") + "'></iframe>"};
-        if (path == "/breaks-out")
-            return {200,
-                    "<!doctype html><script>top.location = '" + self->url("localhost", "/foreign") + "';</script>"};
+        if (path == "/to-another-port") return {302, "", elsewhere.url("/foreign")};
         return {404, ""};
     });
     self = &server;
-    const std::string dropped =
-        "nimbo: a page from " + server.origin("localhost") + " has no bridge — its messages are dropped";
 
-    for (const std::string path : {"/goes-away", "/redirected", "/framed"}) {
+    const std::pair<std::string, std::string> cases[] = {{"/goes-away", server.origin("localhost")},
+                                                         {"/redirected", server.origin("localhost")},
+                                                         {"/to-another-port", elsewhere.origin()}};
+    for (const auto& [path, stranger] : cases) {
         SCOPED_TRACE(path);
+        const std::string dropped = "nimbo: a page from " + stranger + " has no bridge — its messages are dropped";
         log_.lines.clear();
         open(server.url(path));
         ASSERT_TRUE(waitUntil([&] { return log_.count(dropped) > 0; }, 15.0));

@@ -50,6 +50,13 @@ platform::NavigationError translate(const GError* error) {
     return {g_quark_to_string(error->domain), error->code, message};
 }
 
+// "scheme://host/*" for an origin "scheme://host[:port]".
+std::string patternFor(const std::string& origin) {
+    const size_t host = origin.find("://");
+    const size_t port = origin.find(':', host == std::string::npos ? 0 : host + 3);
+    return origin.substr(0, port) + "/*";
+}
+
 }  // namespace
 
 WebKitView::WebKitView(bool transparent)
@@ -126,12 +133,15 @@ void WebKitView::rebuildScripts() {
     WebKitUserContentManager* manager = contentManager_.get();
     webkit_user_content_manager_remove_all_scripts(manager);
     auto add = [manager](const std::string& source, bool mainFrameOnly, const std::string& origin = {}) {
-        // WebKit's URL patterns: the origin and any path under it.
-        const std::string pattern = origin + "/*";
+        // WebKit's URL patterns have no port, so the allow-list names scheme and
+        // host, and the script itself checks the whole origin before it runs.
+        const std::string pattern = patternFor(origin);
         const gchar* const allowList[] = {pattern.c_str(), nullptr};
+        const std::string text =
+            origin.empty() ? source
+                           : "if (window.location.origin === " + Json(origin).dump() + ") {\n" + source + "\n}\n";
         WebKitUserScript* script = webkit_user_script_new(
-            source.c_str(),
-            mainFrameOnly ? WEBKIT_USER_CONTENT_INJECT_TOP_FRAME : WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+            text.c_str(), mainFrameOnly ? WEBKIT_USER_CONTENT_INJECT_TOP_FRAME : WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, origin.empty() ? nullptr : allowList, nullptr);
         webkit_user_content_manager_add_script(manager, script);
         webkit_user_script_unref(script);
