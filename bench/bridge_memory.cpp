@@ -1,10 +1,13 @@
 // Memory of the shell while a page's invokes are answered, on the real
-// backend: resident set size after 10^4, 10^5 and 10^6 answered invokes of one
-// overlay page. Run under a desktop: scripts/bridge-memory.
+// backend: resident set size after 10^4 answered invokes of one overlay page
+// and then every 10^5 up to 10^6 (or the count given as the first argument).
+// Run under a desktop: scripts/bridge-memory [LAST].
 #include <gtk/gtk.h>
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <vector>
 #include <fstream>
 #include <string>
 
@@ -39,6 +42,8 @@ void spinUntil(const bool& flag) {
 
 int main(int argc, char** argv) {
     using namespace nimbo;
+    // The last count to reach: 10^6 unless given.
+    const long long last = argc > 1 ? std::atoll(argv[1]) : 1'000'000LL;
     auto platform = x11::makePlatform(argc, argv);
     test::PageServer server([](const std::string&, const std::string&) {
         return test::PageServer::Answer{200, kPage};
@@ -65,7 +70,10 @@ int main(int argc, char** argv) {
     std::printf("%-18s %10s %12s\n", "answered invokes", "RSS (MB)", "seconds");
     std::printf("%-18d %10.1f %12s\n", 0, residentMegabytes(), "-");
     const auto started = std::chrono::steady_clock::now();
-    for (long long target : {10'000LL, 100'000LL, 1'000'000LL}) {
+    // Every 10^5 past the first 10^5, so a long run shows its trend as it goes.
+    std::vector<long long> targets{10'000LL};
+    for (long long count = 100'000; count <= last; count += 100'000) targets.push_back(count);
+    for (long long target : targets) {
         bool done = false;
         overlay->web().callAsync("return await window.talk(count);", Json{{"count", target - answered}},
                                  [&](const platform::ScriptResult&) { done = true; });
