@@ -16,10 +16,6 @@
 namespace nimbo::test {
 namespace {
 
-Display* xDisplay() {
-    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
-}
-
 // Records the delegate calls and answers quit requests from a script of replies.
 class ScriptedDelegate : public platform::ApplicationDelegate {
 public:
@@ -41,16 +37,22 @@ public:
     bool applicationShouldHandleReopen(bool) override { return true; }
 };
 
-TEST(Application, SignalsAskTheDelegateAndALaterReplyEndsTheLoop) {
+TEST(Application, QuitRequestsAskTheDelegateAndOnlyAYesEndsTheLoop) {
     auto& application = desktop().application();
     auto& main = desktop().main();
     ScriptedDelegate delegate;
-    // 1. SIGTERM: the delegate answers later, then says no.
-    // 2. SIGINT: later again, then yes: the loop ends.
-    delegate.replies = {platform::TerminateReply::later, platform::TerminateReply::later};
+    // 1. A request the delegate cancels: the loop runs on.
+    // 2. SIGTERM: the delegate answers later, then says no.
+    // 3. SIGINT: later again, then yes: the loop ends.
+    delegate.replies = {platform::TerminateReply::cancel, platform::TerminateReply::later,
+                        platform::TerminateReply::later};
     delegate.onLaunch = [&] {
-        ::kill(::getpid(), SIGTERM);
+        application.requestTerminate();
         main.after(0.1, [&] {
+            delegate.calls.push_back("still running");
+            ::kill(::getpid(), SIGTERM);
+        });
+        main.after(0.2, [&] {
             delegate.calls.push_back("reply no");
             application.replyToApplicationShouldTerminate(false);
             application.replyToApplicationShouldTerminate(true);  // no question pending: ignored
@@ -68,29 +70,9 @@ TEST(Application, SignalsAskTheDelegateAndALaterReplyEndsTheLoop) {
     guard->cancel();
     application.setDelegate(nullptr);
     EXPECT_EQ(status, 0);
-    EXPECT_EQ(delegate.calls, (std::vector<std::string>{"launched", "should terminate", "reply no", "should terminate",
-                                                        "reply yes", "will terminate"}));
-}
-
-TEST(Application, ACancelledQuitKeepsRunning) {
-    auto& application = desktop().application();
-    auto& main = desktop().main();
-    ScriptedDelegate delegate;
-    delegate.replies = {platform::TerminateReply::cancel, platform::TerminateReply::now};
-    delegate.onLaunch = [&] {
-        application.requestTerminate();  // cancelled
-        main.after(0.05, [&] {
-            delegate.calls.push_back("still running");
-            application.requestTerminate();  // now
-        });
-    };
-    auto guard = main.after(10.0, [] { gtk_main_quit(); });
-    application.setDelegate(&delegate);
-    EXPECT_EQ(application.run(), 0);
-    guard->cancel();
-    application.setDelegate(nullptr);
-    EXPECT_EQ(delegate.calls, (std::vector<std::string>{"launched", "should terminate", "still running",
-                                                        "should terminate", "will terminate"}));
+    EXPECT_EQ(delegate.calls,
+              (std::vector<std::string>{"launched", "should terminate", "still running", "should terminate", "reply no",
+                                        "should terminate", "reply yes", "will terminate"}));
 }
 
 // A client window of a pretend application, made active the way a window manager would.
@@ -258,15 +240,6 @@ TEST(Application, DisplayChangesAreReportedOnce) {
     ASSERT_TRUE(modes.restore());
     runFor(0.3);
     EXPECT_EQ(changes, before) << "a cancelled observer hears nothing";
-}
-
-TEST(Application, ThisDesktopGrantsWhatTheShellNeeds) {
-    auto& permissions = desktop().permissions();
-    EXPECT_TRUE(permissions.screenCaptureGranted());
-    EXPECT_TRUE(permissions.listenEventGranted());
-    // The private D-Bus session starts the accessibility bus on demand.
-    EXPECT_TRUE(permissions.accessibilityTrusted());
-    EXPECT_EQ(desktop().application().processId(), static_cast<int>(::getpid()));
 }
 
 }  // namespace

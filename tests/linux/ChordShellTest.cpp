@@ -35,34 +35,24 @@ std::size_t pageLines(const std::string& log, const std::string& what) {
 // The program started as a user would, in private folders, against `server`.
 class RunningShell {
 public:
-    explicit RunningShell(const DevServer& server)
-        : log_(home_.path() + "/state/nimbo/nimbo.log"),
-          shell_({NIMBO_BINARY},
-                 {{"NIMBO_URL", server.origin()},
-                  {"HOME", home_.path()},
-                  {"XDG_STATE_HOME", home_.path() + "/state"},
-                  {"XDG_CONFIG_HOME", home_.path() + "/config"},
-                  {"XDG_DATA_HOME", home_.path() + "/data"},
-                  {"XDG_CACHE_HOME", home_.path() + "/cache"}},
-                 home_.path() + "/stdout.txt") {}
+    explicit RunningShell(const DevServer& server) : shell_(startShell(home_, server.origin())) {}
     ~RunningShell() {
-        shell_.signal(SIGTERM);
-        shell_.waitForExit(5.0);
+        shell_->signal(SIGTERM);
+        shell_->waitForExit(5.0);
     }
     RunningShell(const RunningShell&) = delete;
     RunningShell& operator=(const RunningShell&) = delete;
 
-    std::string log() const { return readFile(log_); }
+    std::string log() const { return readFile(shellLog(home_)); }
     // Waits until the overlay page has said `what`; false if it never did or
     // the program ended first.
     bool pageSays(const std::string& what, double seconds = 10.0) {
-        return waitUntil([&] { return pageLines(log(), what) > 0 || shell_.exited(); }, seconds) && !shell_.exited();
+        return waitUntil([&] { return pageLines(log(), what) > 0 || shell_->exited(); }, seconds) && !shell_->exited();
     }
 
 private:
     TempDir home_;
-    std::string log_;
-    Child shell_;
+    std::unique_ptr<Child> shell_;
 };
 
 // The key tap is armed at launch, before the overlay pages are built, so a

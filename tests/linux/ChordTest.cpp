@@ -10,9 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "Desktop.h"
-#include "TestKeyboard.h"
-#include "ask/Hotkey.h"
+#include "HeldChord.h"
 
 namespace nimbo::test {
 namespace {
@@ -20,28 +18,8 @@ namespace {
 constexpr int kA = 0, kV = 9;
 constexpr std::uint64_t kControl = 0x40000;
 
-class Chord : public ::testing::Test {
+class Chord : public HeldChord {
 protected:
-    void SetUp() override {
-        hotkey_.onPress = [this] { heard_.push_back("press"); };
-        hotkey_.onRelease = [this](double held, double began, bool steered) {
-            heard_.push_back(steered ? "release steered" : "release");
-            held_ = held;
-            began_ = began;
-        };
-        hotkey_.onCancel = [this] { heard_.push_back("cancel"); };
-        hotkey_.onSteer = [this](int step) { heard_.push_back("steer " + std::to_string(step)); };
-        ASSERT_TRUE(hotkey_.start());
-    }
-
-    // Waits until `count` callbacks have come, then a little longer so that
-    // one too many would show as well.
-    std::vector<std::string> heard(std::size_t count) {
-        waitUntil([&] { return heard_.size() >= count; });
-        runFor(0.15);
-        return heard_;
-    }
-
     void holdChord(KeySym first = XK_Super_L, KeySym second = XK_Alt_L) {
         keyboard_.press(first);
         keyboard_.press(second);
@@ -60,11 +38,6 @@ protected:
     bool windowReleased(KeySym symbol, std::size_t times) {
         return waitUntil([&] { return windowGot(keyboard_.windowReleases(), symbol) >= times; });
     }
-
-    TestKeyboard keyboard_;
-    Hotkey hotkey_{desktop()};
-    std::vector<std::string> heard_;
-    double held_ = -1, began_ = -1;
 };
 
 TEST_F(Chord, AHoldInEitherOrderIsOnePressAndOneReleaseWithItsLength) {

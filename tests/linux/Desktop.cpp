@@ -1,6 +1,8 @@
 #include "Desktop.h"
 
+#include <X11/Xlib.h>
 #include <arpa/inet.h>
+#include <gdk/gdkx.h>
 #include <glib/gstdio.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -9,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "base/Log.h"
 
 namespace nimbo::test {
 namespace {
@@ -52,6 +56,50 @@ void runFor(double seconds) {
     auto& clock = desktop().clock();
     const double until = clock.now() + seconds;
     waitUntil([&] { return clock.now() >= until; }, seconds + 1.0);
+}
+
+bool loadPage(platform::WebView& web, const std::string& url) {
+    bool finished = false, failed = false;
+    platform::WebView::Events events;
+    events.finished = [&] { finished = true; };
+    events.failed = [&](const platform::NavigationError&) { failed = true; };
+    web.setEvents(events);
+    web.load(url, 20.0);
+    const bool ok = waitUntil([&] { return finished || failed; }, 30.0) && finished;
+    web.setEvents({});
+    return ok;
+}
+
+platform::ScriptResult runScript(platform::WebView& web, const std::string& body, const Json& arguments) {
+    auto result = std::make_shared<platform::ScriptResult>();
+    auto done = std::make_shared<bool>(false);
+    web.callAsync(body, arguments, [result, done](const platform::ScriptResult& answer) {
+        *result = answer;
+        *done = true;
+    });
+    if (!waitUntil([&] { return *done; }, 10.0)) return {std::nullopt, std::string("no answer in time")};
+    return *result;
+}
+
+Display* xDisplay() {
+    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+}
+
+GdkRectangle serverGeometry(unsigned long window) {
+    Window child = 0;
+    int x = 0, y = 0;
+    XTranslateCoordinates(xDisplay(), window, DefaultRootWindow(xDisplay()), 0, 0, &x, &y, &child);
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(xDisplay(), window, &attributes);
+    return {x, y, attributes.width, attributes.height};
+}
+
+LogLines::LogLines() {
+    Log::attach(this);
+}
+
+LogLines::~LogLines() {
+    Log::attach(nullptr);
 }
 
 TempDir::TempDir() {
@@ -189,6 +237,24 @@ std::optional<int> Child::waitForExit(double seconds) {
     if (!waitUntil([&] { return done_; }, seconds)) return std::nullopt;
     if (!g_subprocess_get_if_exited(process_.get())) return std::nullopt;
     return g_subprocess_get_exit_status(process_.get());
+}
+
+std::unique_ptr<Child> startShell(const TempDir& home, const std::string& origin,
+                                  const std::vector<std::pair<std::string, std::string>>& extra,
+                                  const std::string& name) {
+    std::vector<std::pair<std::string, std::string>> env = {{"NIMBO_URL", origin},
+                                                            {"HOME", home.path()},
+                                                            {"XDG_STATE_HOME", home.path() + "/state"},
+                                                            {"XDG_CONFIG_HOME", home.path() + "/config"},
+                                                            {"XDG_DATA_HOME", home.path() + "/data"},
+                                                            {"XDG_CACHE_HOME", home.path() + "/cache"}};
+    env.insert(env.end(), extra.begin(), extra.end());
+    return std::make_unique<Child>(std::vector<std::string>{NIMBO_BINARY}, env,
+                                   home.path() + "/" + name + ".stdout.txt");
+}
+
+std::string shellLog(const TempDir& home) {
+    return home.path() + "/state/nimbo/nimbo.log";
 }
 
 }  // namespace nimbo::test

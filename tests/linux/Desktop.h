@@ -1,8 +1,10 @@
 #pragma once
 // What the desktop tests share: the one backend of the process, waiting on
 // the main loop with a deadline, and the loopback servers the tests own.
+#include <gdk/gdk.h>
 #include <gio/gio.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -10,7 +12,11 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Stdio.h"
+#include "platform/Windows.h"
 #include "platform/linux/glib/GObjectPtr.h"
+
+typedef struct _XDisplay Display;
 
 namespace nimbo::test {
 
@@ -24,6 +30,37 @@ bool waitUntil(const std::function<bool()>& condition, double seconds = 10.0);
 // Runs the main loop for `seconds` of the platform clock, for checks that
 // something does NOT happen within a window.
 void runFor(double seconds);
+
+// Loads `url` and waits for the load to finish; false on failure or time-out.
+bool loadPage(platform::WebView& web, const std::string& url);
+// Runs an async function body in the page and waits for its answer.
+platform::ScriptResult runScript(platform::WebView& web, const std::string& body,
+                                 const Json& arguments = Json::object());
+
+// The backend's own X connection.
+Display* xDisplay();
+
+// Where the X server has a window: top-left root position and size.
+GdkRectangle serverGeometry(unsigned long window);
+
+// The core's log lines, kept for the length of a test.
+class LogLines final : public platform::Stdio {
+public:
+    LogLines();
+    ~LogLines() override;
+    LogLines(const LogLines&) = delete;
+    LogLines& operator=(const LogLines&) = delete;
+    bool outputIsTerminal() const override { return false; }
+    std::optional<bool> outputIsCharacterDevice() const override { return false; }
+    bool reopenOutput(const std::string&) override { return false; }
+    bool reopenError(const std::string&) override { return false; }
+    void setOutputBuffering(platform::Buffering) override {}
+    void writeLine(const std::string& line) override { lines.push_back(line); }
+    std::string logFolder() const override { return {}; }
+    size_t count(const std::string& line) const { return std::count(lines.begin(), lines.end(), line); }
+
+    std::vector<std::string> lines;
+};
 
 // A private folder removed with everything in it when the object goes.
 class TempDir {
@@ -94,5 +131,13 @@ private:
     x11::GObjectPtr<GSubprocess> process_;
     bool done_ = false;
 };
+
+// The nimbo program started as a user would, against `origin`, with every
+// folder it keeps under `home`; its standard output goes to home/NAME.stdout.txt.
+std::unique_ptr<Child> startShell(const TempDir& home, const std::string& origin,
+                                  const std::vector<std::pair<std::string, std::string>>& extra = {},
+                                  const std::string& name = "shell");
+// Where that program writes its log.
+std::string shellLog(const TempDir& home);
 
 }  // namespace nimbo::test

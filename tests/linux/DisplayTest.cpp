@@ -16,10 +16,6 @@ namespace {
 
 using x11::Monitor;
 
-Display* xDisplay() {
-    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
-}
-
 long long atomOf(const char* name) {
     return static_cast<long long>(XInternAtom(xDisplay(), name, False));
 }

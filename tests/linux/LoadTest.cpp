@@ -153,17 +153,10 @@ TEST_F(Load, ScriptsRunWithNamedArgumentsAndReportErrors) {
         "kinds: [typeof count, typeof nothing, Array.isArray(list), typeof yes]};",
         arguments);
     ASSERT_FALSE(echoed.error) << *echoed.error;
-    ASSERT_TRUE(echoed.value);
-    EXPECT_EQ((*echoed.value)["text"], arguments["text"]);
-    EXPECT_EQ((*echoed.value)["count"], Json(3));
-    EXPECT_EQ((*echoed.value)["ratio"], Json(0.25));
-    EXPECT_EQ((*echoed.value)["yes"], Json(true));
-    EXPECT_EQ((*echoed.value)["nothing"], Json(nullptr));
-    EXPECT_EQ((*echoed.value)["big"], Json(9007199254740992LL)) << "page numbers are doubles";
-    EXPECT_EQ((*echoed.value)["list"], arguments["list"]);
-    EXPECT_EQ((*echoed.value)["empty"], Json::array());
-    EXPECT_EQ((*echoed.value)["nested"], arguments["nested"]);
-    EXPECT_EQ((*echoed.value)["kinds"], Json({"number", "object", true, "boolean"}));
+    Json expected = arguments;
+    expected["big"] = 9007199254740992LL;  // page numbers are doubles
+    expected["kinds"] = Json({"number", "object", true, "boolean"});
+    EXPECT_EQ(echoed.value, expected);
 
     // A value that looks like code stays a value.
     EXPECT_EQ(page_.run("return typeof code;", {{"code", {{"x", "'); throw 1; ('"}}}}).value, Json("object"));

@@ -4,12 +4,10 @@
 #include <X11/extensions/Xrandr.h>
 #include <gdk/gdkx.h>
 
+#include "Desktop.h"
+
 namespace nimbo::test {
 namespace {
-
-Display* xDisplay() {
-    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
-}
 
 // The server's own monitors (one per output) and names it doesn't have can't
 // be deleted; those errors are expected.

@@ -49,7 +49,7 @@ void OtherShell::onMethodCall(GDBusConnection* bus, const gchar* sender, const g
         callerPid = static_cast<int>(value);
         g_variant_unref(pid);
     }
-    if (!self->onReopen_ || self->onReopen_(callerPid)) {
+    if (self->onReopen_(callerPid)) {
         g_dbus_method_invocation_return_value(invocation, nullptr);
         return;
     }

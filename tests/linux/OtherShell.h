@@ -19,17 +19,17 @@ public:
     // the name has no owner, as a shell that quit just then would.
     using ReopenHandler = std::function<bool(int callerPid)>;
 
-    explicit OtherShell(ReopenHandler onReopen = {});
+    explicit OtherShell(ReopenHandler onReopen);
     ~OtherShell();
     OtherShell(const OtherShell&) = delete;
     OtherShell& operator=(const OtherShell&) = delete;
 
     bool ownsName() const { return owns_; }
     int reopens() const { return reopens_.load(); }
-    // Quits, giving the name back as its connection closes.
-    void leave();
 
 private:
+    // Quits, giving the name back as its connection closes.
+    void leave();
     void serve();
     static void onMethodCall(GDBusConnection* bus, const gchar* sender, const gchar*, const gchar*, const gchar*,
                              GVariant*, GDBusMethodInvocation* invocation, gpointer data);

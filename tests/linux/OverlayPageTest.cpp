@@ -7,29 +7,11 @@
 
 #include "Desktop.h"
 #include "PageServer.h"
-#include "base/Log.h"
 #include "bridge/Bridge.h"
 #include "display/Overlay.h"
 
 namespace nimbo::test {
 namespace {
-
-// The shell's log lines, for the length of a test.
-class LogLines : public platform::Stdio {
-public:
-    LogLines() { Log::attach(this); }
-    ~LogLines() override { Log::attach(nullptr); }
-    bool outputIsTerminal() const override { return false; }
-    std::optional<bool> outputIsCharacterDevice() const override { return false; }
-    bool reopenOutput(const std::string&) override { return false; }
-    bool reopenError(const std::string&) override { return false; }
-    void setOutputBuffering(platform::Buffering) override {}
-    void writeLine(const std::string& line) override { lines.push_back(line); }
-    std::string logFolder() const override { return {}; }
-    size_t count(const std::string& line) const { return std::count(lines.begin(), lines.end(), line); }
-
-    std::vector<std::string> lines;
-};
 
 // A page that says hello over the bridge once it runs.
 const std::string kHello = "<!doctype html><script>nimboDesktop.log('hello');</script>";
@@ -50,16 +32,6 @@ protected:
     }
     bool heard(const std::string& text) const {
         return std::find(heard_.begin(), heard_.end(), Json(text).dump()) != heard_.end();
-    }
-    Json run(const std::string& body) {
-        MaybeJson answer;
-        bool done = false;
-        overlay_->web().callAsync(body, Json::object(), [&](const platform::ScriptResult& result) {
-            answer = result.value;
-            done = true;
-        });
-        EXPECT_TRUE(waitUntil([&] { return done; }));
-        return answer.value_or(Json("no answer"));
     }
 
     LogLines log_;
@@ -110,7 +82,8 @@ TEST_F(OverlayPage, ADocumentOfAnotherOriginGetsNoBridge) {
         ASSERT_TRUE(waitUntil([&] { return log_.count(dropped) > 0; }, 15.0));
         runFor(0.5);
         EXPECT_EQ(log_.count(dropped), 1u) << "once per document";
-        EXPECT_EQ(run("return typeof window.nimboDesktop;"), Json("undefined")) << "no page script either";
+        EXPECT_EQ(runScript(overlay_->web(), "return typeof window.nimboDesktop;").value, Json("undefined"))
+            << "no page script either";
         EXPECT_TRUE(heard_.empty());
         overlay_->tearDown();
         overlay_.reset();

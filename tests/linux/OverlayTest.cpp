@@ -17,10 +17,6 @@
 namespace nimbo::test {
 namespace {
 
-Display* xDisplay() {
-    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
-}
-
 Atom atom(const char* name) {
     return gdk_x11_get_xatom_by_name(name);
 }
@@ -41,16 +37,6 @@ std::shared_ptr<platform::PageWindow> makeOverlay(Rect frame) {
     options.level = 1000;
     options.collectionBehavior = 337;
     return desktop().windows().makePageWindow(options);
-}
-
-// Where the server has the window: root position and size.
-GdkRectangle serverGeometry(long window) {
-    Window root = 0, child = 0;
-    int x = 0, y = 0;
-    unsigned int width = 0, height = 0, border = 0, depth = 0;
-    XGetGeometry(xDisplay(), window, &root, &x, &y, &width, &height, &border, &depth);
-    XTranslateCoordinates(xDisplay(), window, root, 0, 0, &x, &y, &child);
-    return {x, y, static_cast<int>(width), static_cast<int>(height)};
 }
 
 int inputRectangles(long window) {
@@ -135,35 +121,22 @@ TEST(OverlayTwoMonitors, ClicksPassThroughUntilTheShellTakesTheMouse) {
     auto overlay = makeOverlay(rightMonitor);
     std::vector<Point> downs;
     overlay->setMouseDownHandler([&](Point point) { downs.push_back(point); });
-    bool loaded = false;
-    platform::WebView::Events events;
-    events.finished = [&] { loaded = true; };
-    overlay->web().setEvents(events);
-    // The page paints a button of its own under the point: without a
-    // compositor the window only covers what its page paints.
-    overlay->web().load(
-        "data:text/html,<body style='margin:0;height:100vh'>"
-        "<div style='position:fixed;left:" +
-            std::to_string(x - 1920 - 50) + "px;top:" + std::to_string(y - 50) +
-            "px;width:100px;height:100px;background:orange'></div><script>window.downs=0;"
-            "addEventListener('mousedown',()=>downs++,true);</script></body>",
-        10.0);
     overlay->setIgnoresMouse(true);
     overlay->orderFront();
+    // The page paints a button of its own under the point: without a
+    // compositor the window only covers what its page paints.
+    ASSERT_TRUE(loadPage(overlay->web(),
+                         "data:text/html,<body style='margin:0;height:100vh'>"
+                         "<div style='position:fixed;left:" +
+                             std::to_string(x - 1920 - 50) + "px;top:" + std::to_string(y - 50) +
+                             "px;width:100px;height:100px;background:orange'></div><script>"
+                             "window.downs=0;addEventListener('mousedown',()=>downs++,true);"
+                             "</script></body>"));
     ASSERT_TRUE(waitUntil([&] {
-        return loaded && mapped(*overlay) && inputRectangles(overlay->windowNumber()) == 0 &&
+        return mapped(*overlay) && inputRectangles(overlay->windowNumber()) == 0 &&
                shows(overlay->windowNumber(), x - 1920, y);
     }));
-    auto pageDowns = [&] {
-        std::optional<Json> value;
-        bool done = false;
-        overlay->web().callAsync("return window.downs;", Json::object(), [&](const platform::ScriptResult& result) {
-            value = result.value;
-            done = true;
-        });
-        waitUntil([&] { return done; });
-        return value.value_or(Json(-1));
-    };
+    auto pageDowns = [&] { return runScript(overlay->web(), "return window.downs;").value; };
 
     clickAt(x, y);
     ASSERT_TRUE(waitUntil([&] { return below.presses() == 1; })) << "the click went through the overlay";

@@ -22,15 +22,7 @@ PageHarness::~PageHarness() {
 }
 
 bool PageHarness::open(const std::string& url) {
-    bool finished = false, failed = false;
-    platform::WebView::Events events;
-    events.finished = [&] { finished = true; };
-    events.failed = [&](const platform::NavigationError&) { failed = true; };
-    web().setEvents(events);
-    web().load(url, 20.0);
-    const bool ok = waitUntil([&] { return finished || failed; }, 30.0) && finished;
-    web().setEvents({});
-    return ok;
+    return loadPage(web(), url);
 }
 
 void PageHarness::start(const std::string& body, const Json& arguments, std::shared_ptr<platform::ScriptResult> result,
@@ -42,11 +34,7 @@ void PageHarness::start(const std::string& body, const Json& arguments, std::sha
 }
 
 platform::ScriptResult PageHarness::run(const std::string& body, const Json& arguments) {
-    auto result = std::make_shared<platform::ScriptResult>();
-    auto done = std::make_shared<bool>(false);
-    start(body, arguments, result, done);
-    if (!waitUntil([&] { return *done; }, 10.0)) return {std::nullopt, std::string("no answer in time")};
-    return *result;
+    return runScript(web(), body, arguments);
 }
 
 std::vector<Json> PageHarness::bodiesOn(const std::string& channel) const {

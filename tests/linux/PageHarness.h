@@ -16,8 +16,6 @@ public:
     ~PageHarness();
 
     platform::WebView& web() { return window_->web(); }
-    platform::PageWindow& window() { return *window_; }
-    std::shared_ptr<platform::PageWindow> shared() { return window_; }
 
     // Loads and waits for the load to finish; false on failure or time-out.
     bool open(const std::string& url);

@@ -8,7 +8,6 @@
 #include <gdk/gdkx.h>
 
 #include "Desktop.h"
-#include "base/Log.h"
 #include "display/Overlay.h"
 #include "platform/linux/x11/XProperties.h"
 
@@ -16,10 +15,6 @@ namespace nimbo::test {
 namespace {
 
 constexpr int kPanelHeight = 40;
-
-Display* xDisplay() {
-    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
-}
 
 std::vector<unsigned long> rootProperty(const char* name, Atom type) {
     return x11::windowProperty(xDisplay(), DefaultRootWindow(xDisplay()), gdk_x11_get_xatom_by_name(name), type);
@@ -56,33 +51,6 @@ private:
     Window window_ = 0;
 };
 
-// Keeps the core's log lines.
-class LogLines final : public platform::Stdio {
-public:
-    LogLines() { Log::attach(this); }
-    ~LogLines() override { Log::attach(nullptr); }
-    LogLines(const LogLines&) = delete;
-    LogLines& operator=(const LogLines&) = delete;
-    bool outputIsTerminal() const override { return false; }
-    std::optional<bool> outputIsCharacterDevice() const override { return false; }
-    bool reopenOutput(const std::string&) override { return false; }
-    bool reopenError(const std::string&) override { return false; }
-    void setOutputBuffering(platform::Buffering) override {}
-    void writeLine(const std::string& line) override { lines.push_back(line); }
-    std::string logFolder() const override { return {}; }
-    std::vector<std::string> lines;
-};
-
-// Where the X server has a window, top-left root coordinates.
-GdkRectangle serverGeometry(long window) {
-    Window child = 0;
-    int x = 0, y = 0;
-    XTranslateCoordinates(xDisplay(), window, DefaultRootWindow(xDisplay()), 0, 0, &x, &y, &child);
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(xDisplay(), window, &attributes);
-    return {x, y, attributes.width, attributes.height};
-}
-
 TEST(PlacedByWindowManager, TheFrameReadBackIsWhereTheWindowManagerPutIt) {
     // The panel is there first; openbox takes it over when it starts.
     Panel panel;
@@ -116,10 +84,9 @@ TEST(PlacedByWindowManager, TheFrameReadBackIsWhereTheWindowManagerPutIt) {
     EXPECT_EQ(overlay->frameInfo()["wy"], Json(40.0)) << "the page is told where its window is";
 
     EXPECT_TRUE(overlay->keepPlaced("about to capture"));
-    EXPECT_NE(std::find(log.lines.begin(), log.lines.end(),
-                        "nimbo: window had DRIFTED to 1920x600 at 0,440 — want 1920x600 at 0,480; every mark was off "
-                        "by the difference [about to capture]"),
-              log.lines.end())
+    EXPECT_EQ(log.count("nimbo: window had DRIFTED to 1920x600 at 0,440 — want 1920x600 at 0,480; every mark was "
+                        "off by the difference [about to capture]"),
+              1u)
         << ::testing::PrintToString(log.lines);
     overlay->tearDown();
 }

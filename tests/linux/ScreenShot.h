@@ -11,8 +11,6 @@ public:
     // The root window's pixels in the given root rectangle.
     static ScreenShot of(int x, int y, int width, int height);
 
-    int width() const { return width_; }
-    int height() const { return height_; }
     // 0xRRGGBB at a point relative to the shot's top-left corner.
     std::uint32_t at(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
     // How many pixels of the rectangle (relative to the shot) differ from

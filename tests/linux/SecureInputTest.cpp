@@ -11,30 +11,14 @@
 #include <string>
 #include <vector>
 
-#include "Desktop.h"
 #include "FakeSessionServices.h"
-#include "TestKeyboard.h"
-#include "ask/Hotkey.h"
+#include "HeldChord.h"
 
 namespace nimbo::test {
 namespace {
 
-class HeldChord : public ::testing::Test {
+class AtTheLockScreen : public HeldChord {
 protected:
-    void SetUp() override {
-        hotkey_.onPress = [this] { heard_.push_back("press"); };
-        hotkey_.onRelease = [this](double, double, bool) { heard_.push_back("release"); };
-        hotkey_.onCancel = [this] { heard_.push_back("cancel"); };
-        hotkey_.onDeaf = [this] { heard_.push_back("deaf"); };
-        ASSERT_TRUE(hotkey_.start());
-    }
-
-    // What the hotkey told once `count` callbacks came, and a little longer.
-    std::vector<std::string> heard(std::size_t count) {
-        waitUntil([&] { return heard_.size() >= count; });
-        runFor(0.15);
-        return heard_;
-    }
     bool secure() { return desktop().keyTaps().secureInputEnabled(); }
 
     // A hold that is not heard, long enough for the watchdog to look at the tap.
@@ -53,17 +37,13 @@ protected:
         keyboard_.chord({XK_Super_L, XK_Alt_L});
         EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "release"}));
     }
-
-    TestKeyboard keyboard_;
-    Hotkey hotkey_{desktop()};
-    std::vector<std::string> heard_;
 };
 
-class SecureInput : public HeldChord {
+class SecureInput : public AtTheLockScreen {
 protected:
     static void SetUpTestSuite() { FakeLogind::start(); }
     void SetUp() override {
-        HeldChord::SetUp();
+        AtTheLockScreen::SetUp();
         ASSERT_TRUE(waitUntil([&] { return logind_.watched(); })) << "the session was never read";
         ASSERT_FALSE(secure());
     }
@@ -114,7 +94,7 @@ TEST_F(SecureInput, AHoldTheLockComesIntoIsCancelledOnceAndNeverReleased) {
 }
 
 // A screen saver already on when the shell starts listening counts at once.
-class SecureInputAtStart : public HeldChord {
+class SecureInputAtStart : public AtTheLockScreen {
 protected:
     static void SetUpTestSuite() {
         FakeLogind::start();

@@ -26,7 +26,7 @@ bool composited() {
 }
 
 bool boundingShaped(platform::PageWindow& window) {
-    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
+    Display* display = xDisplay();
     int shaped = 0, clipShaped = 0, x = 0, y = 0, cx = 0, cy = 0;
     unsigned width = 0, height = 0, cw = 0, ch = 0;
     XShapeQueryExtents(display, window.windowNumber(), &shaped, &x, &y, &width, &height, &clipShaped, &cx, &cy, &cw,
@@ -61,26 +61,16 @@ public:
         options.collectionBehavior = 337;
         window_ = desktop().windows().makePageWindow(options);
         window_->setIgnoresMouse(true);
-        bool loaded = false;
-        platform::WebView::Events events;
-        events.finished = [&] { loaded = true; };
-        window_->web().setEvents(events);
-        window_->web().load(server_.origin() + "/spatial/overlay?display=0&dx=0&dy=0&dw=1920&dh=1080", 20.0);
         window_->orderFront();
-        EXPECT_TRUE(waitUntil([&] { return loaded; }, 30.0)) << "the overlay page loads";
-        window_->web().setEvents({});
+        EXPECT_TRUE(loadPage(window_->web(), server_.origin() + "/spatial/overlay?display=0&dx=0&dy=0&dw=1920&dh=1080"))
+            << "the overlay page loads";
     }
     ~OverlayOverAWindow() { window_->close(); }
 
     platform::PageWindow& window() { return *window_; }
     const ScreenShot& bare() const { return bare_; }
 
-    // Runs a script in the page and waits for it.
-    void run(const std::string& body) {
-        bool done = false;
-        window_->web().callAsync(body, Json::object(), [&](const platform::ScriptResult&) { done = true; });
-        ASSERT_TRUE(waitUntil([&] { return done; }));
-    }
+    void run(const std::string& body) { ASSERT_FALSE(runScript(window_->web(), body).error); }
     void paintBox(const std::string& colour) {
         run("const box = document.createElement('div'); box.id = 'test-box';"
             "box.style.cssText = 'position:fixed;left:" +

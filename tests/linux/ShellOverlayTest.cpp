@@ -16,10 +16,6 @@
 namespace nimbo::test {
 namespace {
 
-Display* xDisplay() {
-    return GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
-}
-
 bool hasLine(const std::string& text, const std::string& line) {
     return text.find("\n" + line + "\n") != std::string::npos || text.rfind(line + "\n", 0) == 0;
 }
@@ -54,26 +50,19 @@ TEST(ShellTwoMonitors, PutsAnOverlayExactlyOnEachMonitorAndLetsClicksThrough) {
     // The application under the right overlay, there before the shell starts.
     ProbeWindow below(2000, 100, 400, 300);
     ASSERT_TRUE(waitUntil([&] { return below.shown(); }));
-    const std::string log = home.path() + "/state/nimbo/nimbo.log";
-    Child shell({NIMBO_BINARY},
-                {{"NIMBO_URL", server.origin()},
-                 {"HOME", home.path()},
-                 {"XDG_STATE_HOME", home.path() + "/state"},
-                 {"XDG_CONFIG_HOME", home.path() + "/config"},
-                 {"XDG_DATA_HOME", home.path() + "/data"},
-                 {"XDG_CACHE_HOME", home.path() + "/cache"}},
-                home.path() + "/stdout.txt");
+    const std::string log = shellLog(home);
+    auto shell = startShell(home, server.origin());
 
     const std::string left = "nimbo: overlay is exactly 1920x1080 at 0,0";
     const std::string right = "nimbo: overlay is exactly 1280x1024 at 1920,0";
     ASSERT_TRUE(waitUntil(
         [&] {
             const auto text = readFile(log);
-            return (hasLine(text, left) && hasLine(text, right)) || shell.exited();
+            return (hasLine(text, left) && hasLine(text, right)) || shell->exited();
         },
         30.0))
         << readFile(log);
-    ASSERT_FALSE(shell.exited()) << readFile(log);
+    ASSERT_FALSE(shell->exited()) << readFile(log);
     EXPECT_EQ(readFile(log).find("landed"), std::string::npos) << readFile(log);
 
     const std::string leftPage = "GET /spatial/overlay?display=0&dx=0&dy=0&dw=1920&dh=1080 -> 200";
@@ -98,8 +87,8 @@ TEST(ShellTwoMonitors, PutsAnOverlayExactlyOnEachMonitorAndLetsClicksThrough) {
     clickAt(probeX + 150, probeY + 120);
     EXPECT_TRUE(waitUntil([&] { return below.presses() == 1; })) << "the click reached the application below";
 
-    shell.signal(SIGTERM);
-    const auto status = shell.waitForExit(5.0);
+    shell->signal(SIGTERM);
+    const auto status = shell->waitForExit(5.0);
     ASSERT_TRUE(status) << readFile(log);
     EXPECT_EQ(*status, 0);
 }

@@ -1,6 +1,7 @@
 // The active key tap on a real X server: Super+Alt+Left/Right taken through
-// passive grabs, swallowed or handed on to the focused window as the callback
-// answers, and refused when another client holds the keys.
+// passive grabs and kept from the focused window, and refused when another
+// client holds the keys. The hotkey only ever answers true for what the grab
+// delivers; the chord arrow swallowed and turned into steps is Chord's.
 // GoogleTest first: Xlib's macros (None, Bool, ...) would break its headers.
 #include <gtest/gtest.h>
 
@@ -50,28 +51,16 @@ protected:
     std::vector<platform::TapEvent> seen_;
 };
 
-TEST_F(SteeringTap, SwallowsTheChordArrowWhenAnsweredTrue) {
+TEST_F(SteeringTap, CapsLockOnIsStillTheChord) {
     auto tap = take(true);
     ASSERT_NE(tap, nullptr);
-    EXPECT_TRUE(tap->isEnabled());
-    type({XK_Super_L, XK_Alt_L, XK_Right}, 2);
-    ASSERT_EQ(seen_.size(), 2U);
-    EXPECT_EQ(seen_[0].type, 10U);
-    EXPECT_EQ(seen_[0].keyCode, kRight);
-    EXPECT_EQ(seen_[0].flags & 0x1E0000, kCommandOption);
-    EXPECT_FALSE(seen_[0].autoRepeat);
-    EXPECT_EQ(seen_[1].type, 11U);
-    EXPECT_EQ(seen_[1].keyCode, kRight);
-    EXPECT_EQ(rightPresses(), 0U);
-    EXPECT_EQ(count(keyboard_.windowPresses(), XK_Super_L), 1U) << "the modifiers themselves still arrive";
-
-    // Caps Lock on is the same combination.
     keyboard_.tap(XK_Caps_Lock);
     type({XK_Super_L, XK_Alt_L, XK_Left}, 2);
     keyboard_.tap(XK_Caps_Lock);
-    ASSERT_EQ(seen_.size(), 4U);
-    EXPECT_EQ(seen_[2].keyCode, kLeft);
+    ASSERT_EQ(seen_.size(), 2U);
+    EXPECT_EQ(seen_[0].keyCode, kLeft);
     EXPECT_EQ(count(keyboard_.windowPresses(), XK_Left), 0U);
+    EXPECT_EQ(count(keyboard_.windowPresses(), XK_Super_L), 1U) << "the modifiers themselves still arrive";
 }
 
 TEST_F(SteeringTap, AHeldArrowRepeatsIntoTheTap) {
@@ -97,30 +86,6 @@ TEST_F(SteeringTap, AHeldArrowRepeatsIntoTheTap) {
     EXPECT_FALSE(repeats.front());
     EXPECT_EQ(std::count(repeats.begin(), repeats.end(), true), static_cast<long>(repeats.size() - 1));
     EXPECT_EQ(rightPresses(), 0U);
-}
-
-TEST_F(SteeringTap, AnswerFalseLetsTheArrowThrough) {
-    auto tap = take(false);
-    ASSERT_NE(tap, nullptr);
-    type({XK_Super_L, XK_Alt_L, XK_Right}, 1);
-    ASSERT_FALSE(seen_.empty());
-    EXPECT_EQ(seen_[0].type, 10U);
-    EXPECT_EQ(rightPresses(), 1U);
-    EXPECT_EQ(count(keyboard_.windowReleases(), XK_Right), 1U);
-
-    type({XK_Super_L, XK_Alt_L, XK_Right}, 1);
-    EXPECT_EQ(rightPresses(), 2U);
-    EXPECT_FALSE(seen_.back().autoRepeat) << "a second press after a handed-on one is no repeat";
-}
-
-TEST_F(SteeringTap, OtherCombinationsNeverReachIt) {
-    auto tap = take(true);
-    ASSERT_NE(tap, nullptr);
-    type({XK_Right});
-    type({XK_Super_L, XK_Right});
-    type({XK_Super_L, XK_Alt_L, XK_Shift_L, XK_Right});
-    EXPECT_TRUE(seen_.empty());
-    EXPECT_EQ(rightPresses(), 3U);
 }
 
 TEST_F(SteeringTap, SwitchedOffOrInvalidatedItLetsTheKeysGo) {
