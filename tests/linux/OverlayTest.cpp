@@ -73,12 +73,7 @@ TEST(OverlayTwoMonitors, LandsExactlyOnItsMonitorAndAsksToBeLeftAlone) {
     overlay->orderFront();
     ASSERT_TRUE(waitUntil([&] { return mapped(*overlay); }));
     const long number = overlay->windowNumber();
-    ASSERT_TRUE(waitUntil([&] {
-        const auto got = serverGeometry(number);
-        return got.x == 1920 && got.y == 0 && got.width == 1280 && got.height == 1024;
-    })) << "at "
-        << serverGeometry(number).x << "," << serverGeometry(number).y << " " << serverGeometry(number).width << "x"
-        << serverGeometry(number).height;
+    // Landing exactly on each monitor is ShellTwoMonitors'; here the hints and a later move.
     EXPECT_EQ(overlay->frame(), rightMonitor);
 
     XWindowAttributes attributes{};
