@@ -128,6 +128,18 @@ TEST_F(Chord, WhileSteeringTheArrowStepsAndIsKeptFromTheWindow) {
     ASSERT_TRUE(windowReleased(XK_Super_L, 2));
     EXPECT_EQ(heard(2), (std::vector<std::string>{"press", "cancel"}));
     EXPECT_EQ(windowGot(keyboard_.windowPresses(), XK_Right), 1U);
+
+    // Steering again, with Caps Lock on: the arrows are taken once more.
+    heard_.clear();
+    keyboard_.tap(XK_Caps_Lock);
+    hotkey_.setSteering(true);
+    holdChord();
+    keyboard_.tap(XK_Left);
+    releaseChord();
+    keyboard_.tap(XK_Caps_Lock);
+    ASSERT_TRUE(windowReleased(XK_Caps_Lock, 2));
+    EXPECT_EQ(heard(3), (std::vector<std::string>{"press", "steer -1", "release steered"}));
+    EXPECT_EQ(windowGot(keyboard_.windowPresses(), XK_Left), 0U);
 }
 
 TEST_F(Chord, WithTheArrowsHeldElsewhereSteeringStillSteps) {
