@@ -142,16 +142,6 @@ TEST(Application, TheFrontApplicationComesFromTheActiveWindow) {
     PretendApp::setActive(None);
 }
 
-// Runs xrandr, as a display settings tool would; its output, or nothing when it failed.
-std::optional<std::string> xrandr(const std::vector<std::string>& arguments) {
-    TempDir scratch;
-    std::vector<std::string> argv{"xrandr"};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    Child run(argv, {}, scratch.path() + "/out.txt");
-    if (run.waitForExit(10.0) != std::optional<int>(0)) return std::nullopt;
-    return readFile(scratch.path() + "/out.txt");
-}
-
 // A smaller mode for the first output, to switch to and back; dropped when done.
 class MonitorMode {
 public:

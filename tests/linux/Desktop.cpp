@@ -239,6 +239,15 @@ std::optional<int> Child::waitForExit(double seconds) {
     return g_subprocess_get_exit_status(process_.get());
 }
 
+std::optional<std::string> xrandr(const std::vector<std::string>& arguments) {
+    TempDir scratch;
+    std::vector<std::string> argv{"xrandr"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    Child run(argv, {}, scratch.path() + "/out.txt");
+    if (run.waitForExit(10.0) != std::optional<int>(0)) return std::nullopt;
+    return readFile(scratch.path() + "/out.txt");
+}
+
 std::unique_ptr<Child> startShell(const TempDir& home, const std::string& origin,
                                   const std::vector<std::pair<std::string, std::string>>& extra,
                                   const std::string& name) {

@@ -113,6 +113,9 @@ private:
 // A loopback port nobody listens on.
 int refusedPort();
 
+// Runs xrandr, as a display settings tool would; its output, or nothing when it failed.
+std::optional<std::string> xrandr(const std::vector<std::string>& arguments);
+
 // Starts a program with the given environment additions and waits for it with a deadline.
 class Child {
 public:
