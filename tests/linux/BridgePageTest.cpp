@@ -14,11 +14,8 @@ namespace {
 
 class BridgePage : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server_ = new DevServer(); }
-    static void TearDownTestSuite() {
-        delete server_;
-        server_ = nullptr;
-    }
+    static void SetUpTestSuite() { server_ = std::make_unique<DevServer>(); }
+    static void TearDownTestSuite() { server_.reset(); }
 
     void SetUp() override {
         ASSERT_TRUE(page_.open(server_->origin() + "/spatial/overlay"));
@@ -58,11 +55,9 @@ protected:
         return *result;
     }
 
-    static DevServer* server_;
+    inline static std::unique_ptr<DevServer> server_;
     PageHarness page_;
 };
-
-DevServer* BridgePage::server_ = nullptr;
 
 TEST_F(BridgePage, RequestsPostNormalisedPayloads) {
     EXPECT_EQ(payloadOf("nimboDesktop.scrollPage()", "nimbo:scroll"), Json({{"pages", 0.85}}));

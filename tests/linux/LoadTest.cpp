@@ -3,6 +3,8 @@
 // with a time-out.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <vector>
 
 #include "Desktop.h"
@@ -33,17 +35,12 @@ platform::WebView::Events recordInto(Recorded& recorded, bool accept = true) {
 
 class Load : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server_ = new DevServer(); }
-    static void TearDownTestSuite() {
-        delete server_;
-        server_ = nullptr;
-    }
-    static DevServer* server_;
+    static void SetUpTestSuite() { server_ = std::make_unique<DevServer>(); }
+    static void TearDownTestSuite() { server_.reset(); }
+    inline static std::unique_ptr<DevServer> server_;
     PageHarness page_{false};
     Recorded recorded_;
 };
-
-DevServer* Load::server_ = nullptr;
 
 TEST_F(Load, StatusReachesTheCoreAndTheLoadFinishes) {
     page_.web().setEvents(recordInto(recorded_));

@@ -2,8 +2,10 @@
 // still learning its id, ends as an ordinary renderer crash: this process lives
 // on and the page comes back, whatever the moment of the death.
 #include <gtest/gtest.h>
+
 #include <signal.h>
 #include <unistd.h>
+#include <memory>
 
 #include <set>
 #include <string>
@@ -48,11 +50,8 @@ bool waitClosely(const std::function<bool()>& condition, double seconds) {
 
 class RendererDeath : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server_ = new DevServer(); }
-    static void TearDownTestSuite() {
-        delete server_;
-        server_ = nullptr;
-    }
+    static void SetUpTestSuite() { server_ = std::make_unique<DevServer>(); }
+    static void TearDownTestSuite() { server_.reset(); }
 
     // Like the shell's views: a renderer death is answered with a reload.
     void SetUp() override {
@@ -67,13 +66,11 @@ protected:
         ASSERT_TRUE(waitUntil([&] { return finished_ > 0; }, 30.0));
     }
 
-    static DevServer* server_;
+    inline static std::unique_ptr<DevServer> server_;
     PageHarness page_{false};
     int finished_ = 0;
     int died_ = 0;
 };
-
-DevServer* RendererDeath::server_ = nullptr;
 
 TEST_F(RendererDeath, AReplacementKilledAsItStartsIsAnOrdinaryCrash) {
     // Twice through every moment from the replacement's first sight to 150 ms after.
