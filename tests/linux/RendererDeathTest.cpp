@@ -2,11 +2,10 @@
 // still learning its id, ends as an ordinary renderer crash: this process lives
 // on and the page comes back, whatever the moment of the death.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <unistd.h>
-#include <memory>
 
+#include <memory>
 #include <set>
 #include <string>
 
