@@ -1,6 +1,7 @@
 #include "Desktop.h"
 
 #include <X11/Xlib.h>
+#include <X11/extensions/shape.h>
 #include <arpa/inet.h>
 #include <gdk/gdkx.h>
 #include <glib/gstdio.h>
@@ -13,6 +14,7 @@
 #include <stdexcept>
 
 #include "base/Log.h"
+#include "platform/linux/gtk/WebPageWindow.h"
 
 namespace nimbo::test {
 namespace {
@@ -79,6 +81,28 @@ platform::ScriptResult runScript(platform::WebView& web, const std::string& body
     });
     if (!waitUntil([&] { return *done; }, 10.0)) return {std::nullopt, std::string("no answer in time")};
     return *result;
+}
+
+std::shared_ptr<platform::PageWindow> makeOverlayWindow(Rect frame) {
+    platform::PageWindowOptions options;
+    options.frame = frame;
+    options.title = "overlay";
+    options.transparent = true;
+    options.nonActivating = true;
+    options.level = 1000;
+    options.collectionBehavior = 337;
+    return desktop().windows().makePageWindow(options);
+}
+
+bool mapped(platform::PageWindow& window) {
+    return gtk_widget_get_mapped(GTK_WIDGET(dynamic_cast<x11::WebPageWindow&>(window).gtkWindow()));
+}
+
+int inputRectangles(unsigned long window) {
+    int count = 0, ordering = 0;
+    XRectangle* rectangles = XShapeGetRectangles(xDisplay(), window, ShapeInput, &count, &ordering);
+    if (rectangles) XFree(rectangles);
+    return count;
 }
 
 Display* xDisplay() {

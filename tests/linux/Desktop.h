@@ -37,11 +37,19 @@ bool loadPage(platform::WebView& web, const std::string& url);
 platform::ScriptResult runScript(platform::WebView& web, const std::string& body,
                                  const Json& arguments = Json::object());
 
+// A whole-monitor overlay window as the shell makes them: transparent,
+// non-activating, above the others.
+std::shared_ptr<platform::PageWindow> makeOverlayWindow(Rect frame);
+// Whether the window is on screen.
+bool mapped(platform::PageWindow& window);
+
 // The backend's own X connection.
 Display* xDisplay();
 
 // Where the X server has a window: top-left root position and size.
 GdkRectangle serverGeometry(unsigned long window);
+// How many rectangles the window's input shape has: none is click-through.
+int inputRectangles(unsigned long window);
 
 // The core's log lines, kept for the length of a test.
 class LogLines final : public platform::Stdio {

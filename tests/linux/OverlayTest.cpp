@@ -21,30 +21,8 @@ Atom atom(const char* name) {
     return gdk_x11_get_xatom_by_name(name);
 }
 
-bool mapped(platform::PageWindow& window) {
-    return gtk_widget_get_mapped(GTK_WIDGET(dynamic_cast<x11::WebPageWindow&>(window).gtkWindow()));
-}
-
 // The RIGHT monitor of the two-monitor desktop, in bottom-left coordinates.
 const Rect rightMonitor{{1920, 56}, {1280, 1024}};
-
-std::shared_ptr<platform::PageWindow> makeOverlay(Rect frame) {
-    platform::PageWindowOptions options;
-    options.frame = frame;
-    options.title = "overlay";
-    options.transparent = true;
-    options.nonActivating = true;
-    options.level = 1000;
-    options.collectionBehavior = 337;
-    return desktop().windows().makePageWindow(options);
-}
-
-int inputRectangles(long window) {
-    int count = 0, ordering = 0;
-    XRectangle* rectangles = XShapeGetRectangles(xDisplay(), window, ShapeInput, &count, &ordering);
-    if (rectangles) XFree(rectangles);
-    return count;
-}
 
 // Whether the window's bounding shape, if it has one, holds a point of the window.
 bool shows(long window, int x, int y) {
@@ -68,7 +46,7 @@ bool hasAtom(const std::vector<unsigned long>& list, const char* name) {
 }
 
 TEST(OverlayTwoMonitors, LandsExactlyOnItsMonitorAndAsksToBeLeftAlone) {
-    auto overlay = makeOverlay(rightMonitor);
+    auto overlay = makeOverlayWindow(rightMonitor);
     overlay->setIgnoresMouse(true);
     overlay->orderFront();
     ASSERT_TRUE(waitUntil([&] { return mapped(*overlay); }));
@@ -113,7 +91,7 @@ TEST(OverlayTwoMonitors, ClicksPassThroughUntilTheShellTakesTheMouse) {
     // Two points inside both windows.
     const auto [probeX, probeY] = below.rootOrigin();
     const int x = probeX + 100, y = probeY + 100;
-    auto overlay = makeOverlay(rightMonitor);
+    auto overlay = makeOverlayWindow(rightMonitor);
     std::vector<Point> downs;
     overlay->setMouseDownHandler([&](Point point) { downs.push_back(point); });
     overlay->setIgnoresMouse(true);
@@ -157,9 +135,9 @@ TEST(OverlayTwoMonitors, ClicksPassThroughUntilTheShellTakesTheMouse) {
 
 TEST(Stacking, WindowNumbersFollowTheServersOrderFrontToBack) {
     auto& windows = desktop().windows();
-    auto a = makeOverlay(Rect{{0, 0}, {200, 200}});
-    auto b = makeOverlay(Rect{{100, 0}, {200, 200}});
-    auto c = makeOverlay(Rect{{200, 0}, {200, 200}});
+    auto a = makeOverlayWindow(Rect{{0, 0}, {200, 200}});
+    auto b = makeOverlayWindow(Rect{{100, 0}, {200, 200}});
+    auto c = makeOverlayWindow(Rect{{200, 0}, {200, 200}});
     for (auto* window : {&a, &b, &c}) (*window)->orderFront();
     ASSERT_TRUE(waitUntil([&] { return mapped(*a) && mapped(*b) && mapped(*c); }));
     const long na = a->windowNumber(), nb = b->windowNumber(), nc = c->windowNumber();

@@ -52,14 +52,7 @@ public:
         bare_ = probeArea();
         bare_.keep(std::string(composited() ? "composited" : "plain") + "-bare");
 
-        platform::PageWindowOptions options;
-        options.frame = Rect{{0, 0}, {1920, 1080}};
-        options.title = "overlay";
-        options.transparent = true;
-        options.nonActivating = true;
-        options.level = 1000;
-        options.collectionBehavior = 337;
-        window_ = desktop().windows().makePageWindow(options);
+        window_ = makeOverlayWindow(Rect{{0, 0}, {1920, 1080}});
         window_->setIgnoresMouse(true);
         window_->orderFront();
         EXPECT_TRUE(loadPage(window_->web(), server_.origin() + "/spatial/overlay?display=0&dx=0&dy=0&dw=1920&dh=1080"))

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <X11/extensions/XTest.h>
-#include <X11/extensions/shape.h>
 #include <X11/keysym.h>
 #include <gdk/gdkx.h>
 
@@ -29,17 +28,6 @@ std::shared_ptr<platform::PageWindow> makeWindow(Rect frame, bool transparent = 
     options.title = "window test";
     options.transparent = transparent;
     return desktop().windows().makePageWindow(options);
-}
-
-bool mapped(platform::PageWindow& window) {
-    return gtk_widget_get_mapped(GTK_WIDGET(gtkOf(window).gtkWindow()));
-}
-
-int inputRectangles(platform::PageWindow& window) {
-    int count = 0, ordering = 0;
-    XRectangle* rectangles = XShapeGetRectangles(xDisplay(), xidOf(window), ShapeInput, &count, &ordering);
-    if (rectangles) XFree(rectangles);
-    return count;
 }
 
 void pressKey(KeySym symbol, bool down) {
@@ -90,12 +78,12 @@ TEST(PageWindow, TransparentWindowsAreClearUndecoratedAndClickThroughOnRequest) 
     window->orderFront();
     ASSERT_TRUE(waitUntil([&] { return mapped(*window); }));
     EXPECT_FALSE(window->ignoresMouse());
-    EXPECT_GE(inputRectangles(*window), 1);
+    EXPECT_GE(inputRectangles(xidOf(*window)), 1);
     window->setIgnoresMouse(true);
     EXPECT_TRUE(window->ignoresMouse());
-    ASSERT_TRUE(waitUntil([&] { return inputRectangles(*window) == 0; })) << "an empty input shape";
+    ASSERT_TRUE(waitUntil([&] { return inputRectangles(xidOf(*window)) == 0; })) << "an empty input shape";
     window->setIgnoresMouse(false);
-    ASSERT_TRUE(waitUntil([&] { return inputRectangles(*window) >= 1; }));
+    ASSERT_TRUE(waitUntil([&] { return inputRectangles(xidOf(*window)) >= 1; }));
 
     auto opaque = makeWindow(Rect{{10, 10}, {200, 200}});
     EXPECT_TRUE(gtk_window_get_decorated(gtkOf(*opaque).gtkWindow()));
