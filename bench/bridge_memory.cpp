@@ -7,9 +7,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "PageServer.h"
 #include "bridge/Bridge.h"

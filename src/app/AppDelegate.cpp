@@ -4,8 +4,8 @@
 
 #include "account/Session.h"
 #include "actions/Actions.h"
-#include "base/Log.h"
 #include "app/Origin.h"
+#include "base/Log.h"
 #include "bridge/Bridge.h"
 #include "control/MainMenu.h"
 #include "display/Displays.h"

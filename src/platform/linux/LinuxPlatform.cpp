@@ -2,19 +2,19 @@
 
 #include <gtk/gtk.h>
 
-#include "platform/linux/system/BundleFile.h"
-#include "platform/linux/gtk/DesktopApplication.h"
-#include "platform/linux/system/DesktopPermissions.h"
 #include "platform/linux/glib/GLibMainQueue.h"
-#include "platform/linux/system/JsonDefaults.h"
 #include "platform/linux/glib/MonotonicClock.h"
-#include "platform/linux/x11/PageWindows.h"
-#include "platform/linux/system/ProcessEnvironment.h"
-#include "platform/linux/system/ProcessStdio.h"
-#include "platform/linux/x11/RandrScreens.h"
+#include "platform/linux/glib/ThreadPool.h"
+#include "platform/linux/gtk/DesktopApplication.h"
 #include "platform/linux/gtk/RendererLaunchGuard.h"
 #include "platform/linux/gtk/SharedCookies.h"
-#include "platform/linux/glib/ThreadPool.h"
+#include "platform/linux/system/BundleFile.h"
+#include "platform/linux/system/DesktopPermissions.h"
+#include "platform/linux/system/JsonDefaults.h"
+#include "platform/linux/system/ProcessEnvironment.h"
+#include "platform/linux/system/ProcessStdio.h"
+#include "platform/linux/x11/PageWindows.h"
+#include "platform/linux/x11/RandrScreens.h"
 #include "platform/linux/x11/XInputKeyTaps.h"
 
 namespace nimbo::x11 {
