@@ -59,33 +59,30 @@ private:
     GError* error_ = nullptr;
 };
 
-// g_free for strings and buffers GLib hands over.
-class GCharPtr {
+// Owns one pointer GLib handed over and frees it with `Free`.
+template <typename T, void (*Free)(T*)>
+class GOwnedPtr {
 public:
-    explicit GCharPtr(gchar* text = nullptr) : text_(text) {}
-    GCharPtr(const GCharPtr&) = delete;
-    GCharPtr& operator=(const GCharPtr&) = delete;
-    ~GCharPtr() { g_free(text_); }
-    const gchar* get() const { return text_; }
-    explicit operator bool() const { return text_ != nullptr; }
-
-private:
-    gchar* text_ = nullptr;
-};
-
-// Owns one strong (non-floating) reference to a GVariant.
-class GVariantPtr {
-public:
-    explicit GVariantPtr(GVariant* variant = nullptr) : variant_(variant) {}
-    GVariantPtr(const GVariantPtr&) = delete;
-    GVariantPtr& operator=(const GVariantPtr&) = delete;
-    ~GVariantPtr() {
-        if (variant_) g_variant_unref(variant_);
+    explicit GOwnedPtr(T* pointer = nullptr) : pointer_(pointer) {}
+    GOwnedPtr(const GOwnedPtr&) = delete;
+    GOwnedPtr& operator=(const GOwnedPtr&) = delete;
+    ~GOwnedPtr() {
+        if (pointer_) Free(pointer_);
     }
-    GVariant* get() const { return variant_; }
+    T* get() const { return pointer_; }
+    explicit operator bool() const { return pointer_ != nullptr; }
 
 private:
-    GVariant* variant_ = nullptr;
+    T* pointer_ = nullptr;
 };
+
+inline void freeText(gchar* text) {
+    g_free(text);
+}
+
+// g_free for strings and buffers GLib hands over.
+using GCharPtr = GOwnedPtr<gchar, freeText>;
+// One strong (non-floating) reference to a GVariant.
+using GVariantPtr = GOwnedPtr<GVariant, g_variant_unref>;
 
 }  // namespace nimbo::x11
