@@ -111,6 +111,12 @@ TEST(SeeThrough, WithoutACompositorOnlyWhatThePagePaintsCoversTheDesktop) {
     overlay.removeBox();
     EXPECT_TRUE(waitUntil([&] { return probeArea().differing(overlay.bare()) == 0; }))
         << "the box went away; still differing: " << probeArea().differing(overlay.bare());
+
+    // A faint tint (a shadow, a highlight's fill) can't be blended here; shown
+    // unblended it would be a dark patch over the desktop, so it isn't shown.
+    overlay.paintBox("rgba(88, 166, 255, 0.08)");
+    runFor(1.0);
+    EXPECT_EQ(probeArea().differing(overlay.bare()), 0) << "a faint fill darkens the desktop";
 }
 
 TEST(SeeThroughComposited, ACompositorBlendsThePageAndItsComingAndGoingIsNoticed) {

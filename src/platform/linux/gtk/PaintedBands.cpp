@@ -13,17 +13,17 @@ std::vector<XRectangle> paintedBands(const unsigned char* pixels, int width, int
         const auto* row = reinterpret_cast<const std::uint32_t*>(pixels + static_cast<std::ptrdiff_t>(y) * stride);
         runs.clear();
         // Premultiplied: a clear pixel is all zero. Most rows of an overlay are
-        // clear, and this test of a whole row is cheap.
+        // clear, and this test of a whole row is cheap; it only rules rows out.
         std::uint32_t any = 0;
         for (int x = 0; x < width; ++x) any |= row[x];
         if ((any >> 24) != 0) {
             for (int x = 0; x < width;) {
-                if ((row[x] >> 24) == 0) {
+                if ((row[x] >> 24) < kShownAlpha) {
                     ++x;
                     continue;
                 }
                 const int start = x;
-                while (x < width && (row[x] >> 24) != 0) ++x;
+                while (x < width && (row[x] >> 24) >= kShownAlpha) ++x;
                 runs.emplace_back(start, x);
             }
         }
