@@ -1,17 +1,23 @@
 #pragma once
 // Everything the core asks of the desktop, gathered in one object. The real
 // application gets the Linux backend; the tests get the simulated desktop.
+#include "platform/Accessibility.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Cookies.h"
 #include "platform/Defaults.h"
 #include "platform/Environment.h"
+#include "platform/Images.h"
 #include "platform/KeyTaps.h"
 #include "platform/MainQueue.h"
+#include "platform/MouseMonitors.h"
 #include "platform/Permissions.h"
 #include "platform/Queues.h"
+#include "platform/ScreenCapture.h"
 #include "platform/Screens.h"
 #include "platform/Stdio.h"
+#include "platform/TextRecognition.h"
+#include "platform/WindowList.h"
 #include "platform/Windows.h"
 
 namespace nimbo::platform {
@@ -32,6 +38,12 @@ public:
     virtual Cookies& cookies() = 0;
     virtual Screens& screens() = 0;
     virtual KeyTaps& keyTaps() = 0;
+    virtual MouseMonitors& mouseMonitors() = 0;
+    virtual ScreenCapture& screenCapture() = 0;
+    virtual Images& images() = 0;
+    virtual WindowList& windowList() = 0;
+    virtual Accessibility& accessibility() = 0;
+    virtual TextRecognition& textRecognition() = 0;
 };
 
 }  // namespace nimbo::platform

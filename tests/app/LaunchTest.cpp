@@ -84,7 +84,7 @@ TEST_F(LaunchTest, StatusMenuCallbacksBroadcast) {
 TEST_F(LaunchTest, KeysSentToAnOverlayAreSwallowedAndTheKeyboardHandedBack) {
     launch();
     addOverlay();
-    std::shared_ptr<sim::SimPageWindow> overlayWindow = sim.windowList.made.back();
+    std::shared_ptr<sim::SimPageWindow> overlayWindow = sim.pageWindows.made.back();
     auto other = window();
     overlayWindow->makeKey();
 

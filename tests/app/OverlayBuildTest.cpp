@@ -27,7 +27,7 @@ protected:
     }
     // Makes the window system put every window `dy` higher and `dw`, `dh` larger than asked.
     void misplace(double dy, double dw, double dh) {
-        sim.windowList.place = [=](Rect asked) {
+        sim.pageWindows.place = [=](Rect asked) {
             return Rect{{asked.origin.x, asked.origin.y + dy}, {asked.size.width + dw, asked.size.height + dh}};
         };
     }

@@ -63,7 +63,7 @@ TEST_F(OverlayLoadingTest, DeadRendererGivesTheMouseBackBeforeAnyoneIsToldAndRel
                                                          "click-through and reloading"});
     EXPECT_TRUE(clickThroughWhenTold);
     EXPECT_EQ(web.reloads, 1);
-    EXPECT_EQ(sim.windowList.arrowCursorSets, 1);
+    EXPECT_EQ(sim.pageWindows.arrowCursorSets, 1);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ TEST_F(OverlayTest, BuildsAClickThroughPanelHiddenFromCaptureUnlessAllowed) {
     EXPECT_TRUE(made.transparent && made.nonActivating);
     EXPECT_TRUE(window.ignoresMouse());
     EXPECT_EQ(window.sharing, platform::SharingType::none);
-    EXPECT_EQ(sim.windowList.order.front(), window.windowNumber());
+    EXPECT_EQ(sim.pageWindows.order.front(), window.windowNumber());
     EXPECT_EQ(webOf(*overlay).loads,
               (std::vector<std::pair<std::string, double>>{{"http://127.0.0.1:3005/spatial/overlay", 60.0}}));
 
@@ -66,7 +66,7 @@ TEST_F(OverlayTest, TwoRequestsTwoSecondsApartHoldTheMouseFourAndAHalf) {
     auto overlay = makeOverlay();
     auto& window = windowOf(*overlay);
     overlay->setInteractive(false);
-    EXPECT_EQ(sim.windowList.arrowCursorSets, 0) << "the arrow only comes back after the mouse was taken";
+    EXPECT_EQ(sim.pageWindows.arrowCursorSets, 0) << "the arrow only comes back after the mouse was taken";
     overlay->setInteractive(true);
     EXPECT_TRUE(window.isKey());
     sim.advance(2.0);
@@ -77,7 +77,7 @@ TEST_F(OverlayTest, TwoRequestsTwoSecondsApartHoldTheMouseFourAndAHalf) {
     EXPECT_FALSE(window.ignoresMouse());
     sim.advance(0.01);
     EXPECT_TRUE(window.ignoresMouse());
-    EXPECT_EQ(sim.windowList.arrowCursorSets, 1);
+    EXPECT_EQ(sim.pageWindows.arrowCursorSets, 1);
 }
 
 TEST_F(OverlayTest, TornDownOverlayIsAClosedBlankWindowThatHearsNothing) {

@@ -39,23 +39,23 @@ TEST_F(OverlayWindowTest, KeyboardGoesBackWithoutChangingTheStacking) {
     long middle = showOther();
     long front = showOther();
     overlay->window().handBackKeyboard();  // not key: nothing moves
-    EXPECT_EQ(sim.windowList.order, (std::vector<long>{front, middle, mine}));
+    EXPECT_EQ(sim.pageWindows.order, (std::vector<long>{front, middle, mine}));
 
     window.orderBelow(front);
     window.makeKey();
     overlay->window().handBackKeyboard();
     EXPECT_FALSE(window.isKey());
-    EXPECT_EQ(sim.windowList.order, (std::vector<long>{front, mine, middle}));
+    EXPECT_EQ(sim.pageWindows.order, (std::vector<long>{front, mine, middle}));
 
     window.orderFront();
     window.makeKey();
     overlay->window().handBackKeyboard();
-    EXPECT_EQ(sim.windowList.order, (std::vector<long>{mine, front, middle}));
+    EXPECT_EQ(sim.pageWindows.order, (std::vector<long>{mine, front, middle}));
 
     window.orderOut();  // not listed: back in front
     window.makeKey();
     overlay->window().handBackKeyboard();
-    EXPECT_EQ(sim.windowList.order, (std::vector<long>{mine, front, middle}));
+    EXPECT_EQ(sim.pageWindows.order, (std::vector<long>{mine, front, middle}));
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ protected:
 
     // A page window the way an overlay or the control center has one.
     std::shared_ptr<sim::SimPageWindow> window() {
-        auto made = sim.windowList.makePageWindow({});
+        auto made = sim.pageWindows.makePageWindow({});
         return std::static_pointer_cast<sim::SimPageWindow>(made);
     }
 

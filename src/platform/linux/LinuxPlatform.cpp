@@ -5,6 +5,7 @@
 #include "platform/linux/glib/GLibMainQueue.h"
 #include "platform/linux/glib/MonotonicClock.h"
 #include "platform/linux/glib/ThreadPool.h"
+#include "platform/Unavailable.h"
 #include "platform/linux/gtk/DesktopApplication.h"
 #include "platform/linux/gtk/RendererLaunchGuard.h"
 #include "platform/linux/gtk/SharedCookies.h"
@@ -41,6 +42,12 @@ public:
     platform::Cookies& cookies() override { return cookies_; }
     platform::Screens& screens() override { return screens_; }
     platform::KeyTaps& keyTaps() override { return keyTaps_; }
+    platform::MouseMonitors& mouseMonitors() override { return mouseMonitors_; }
+    platform::ScreenCapture& screenCapture() override { return screenCapture_; }
+    platform::Images& images() override { return images_; }
+    platform::WindowList& windowList() override { return windowList_; }
+    platform::Accessibility& accessibility() override { return accessibility_; }
+    platform::TextRecognition& textRecognition() override { return textRecognition_; }
 
 private:
     MonotonicClock clock_;
@@ -56,6 +63,12 @@ private:
     SharedCookies cookies_;
     RandrScreens screens_;
     XInputKeyTaps keyTaps_;
+    platform::UnavailableMouseMonitors mouseMonitors_;
+    platform::UnavailableScreenCapture screenCapture_;
+    platform::UnavailableImages images_;
+    platform::UnavailableWindowList windowList_;
+    platform::UnavailableAccessibility accessibility_;
+    platform::UnavailableTextRecognition textRecognition_;
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/Unavailable.h"
 #include "platform/sim/SimApplication.h"
 #include "platform/sim/SimKeyTaps.h"
 #include "platform/sim/SimScreens.h"
@@ -82,11 +83,17 @@ public:
     platform::Bundle& bundle() override { return bundleInfo; }
     platform::Stdio& stdio() override { return output; }
     platform::Application& application() override { return app; }
-    platform::Windows& windows() override { return windowList; }
+    platform::Windows& windows() override { return pageWindows; }
     platform::Permissions& permissions() override { return grants; }
     platform::Cookies& cookies() override { return cookieStore; }
     platform::Screens& screens() override { return displays; }
     platform::KeyTaps& keyTaps() override { return keys; }
+    platform::MouseMonitors& mouseMonitors() override { return mice; }
+    platform::ScreenCapture& screenCapture() override { return capturer; }
+    platform::Images& images() override { return pictures; }
+    platform::WindowList& windowList() override { return stacking; }
+    platform::Accessibility& accessibility() override { return ax; }
+    platform::TextRecognition& textRecognition() override { return ocr; }
 
     // Moves virtual time forward, running main-queue work at its due times.
     void advance(double seconds) { mainQueue.advance(seconds); }
@@ -101,11 +108,17 @@ public:
     SimBundle bundleInfo;
     SimStdio output;
     SimApplication app{mainQueue};
-    SimWindows windowList;
+    SimWindows pageWindows;
     SimPermissions grants;
     SimCookies cookieStore;
     SimScreens displays;
     SimKeyTaps keys{mainQueue};
+    platform::UnavailableMouseMonitors mice;
+    platform::UnavailableScreenCapture capturer;
+    platform::UnavailableImages pictures;
+    platform::UnavailableWindowList stacking;
+    platform::UnavailableAccessibility ax;
+    platform::UnavailableTextRecognition ocr;
 };
 
 }  // namespace nimbo::sim

@@ -1,0 +1,56 @@
+#pragma once
+// Facilities a desktop does not offer (yet): each answers as a refused or
+// failed request would, so the core's own failure paths take over.
+#include "platform/Accessibility.h"
+#include "platform/Images.h"
+#include "platform/MouseMonitors.h"
+#include "platform/ScreenCapture.h"
+#include "platform/TextRecognition.h"
+#include "platform/WindowList.h"
+
+namespace nimbo::platform {
+
+class UnavailableScreenCapture : public ScreenCapture {
+public:
+    std::optional<std::vector<ShareableDisplay>> shareableDisplays() override { return std::nullopt; }
+    Grab capture(long long, int, int, std::optional<long>, bool) override { return {std::nullopt, "not available"}; }
+};
+
+class UnavailableImages : public Images {
+public:
+    std::optional<Image> scaled(const Image&, int, int) override { return std::nullopt; }
+    std::optional<std::vector<std::uint8_t>> jpeg(const Image&, double) override { return std::nullopt; }
+    std::optional<std::vector<std::uint8_t>> linearGrey(const Image&, int, int) override { return std::nullopt; }
+};
+
+class UnavailableWindowList : public WindowList {
+public:
+    std::optional<std::vector<WindowInfo>> onScreen() override { return std::nullopt; }
+};
+
+class UnavailableAccessibility : public Accessibility {
+public:
+    AXRef application(int) override { return nullptr; }
+    void setMessagingTimeout(const AXRef&, double) override {}
+    std::optional<std::vector<AXValue>> copyMultiple(const AXRef&, const std::vector<std::string>&) override {
+        return std::nullopt;
+    }
+    std::optional<AXValue> copy(const AXRef&, const std::string&) override { return std::nullopt; }
+    AXRef elementAtPosition(const AXRef&, Point) override { return nullptr; }
+    std::optional<int> pid(const AXRef&) override { return std::nullopt; }
+};
+
+class UnavailableTextRecognition : public TextRecognition {
+public:
+    std::optional<std::vector<RecognisedText>> recognise(const Image&) override { return std::nullopt; }
+};
+
+class UnavailableMouseMonitors : public MouseMonitors {
+public:
+    WorkHandle addGlobalMouseDownMonitor(std::function<void()>) override { return nullptr; }
+    WorkHandle addLocalMouseDownMonitor(std::function<void(const std::shared_ptr<PageWindow>&)>) override {
+        return nullptr;
+    }
+};
+
+}  // namespace nimbo::platform
