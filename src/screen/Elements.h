@@ -16,7 +16,9 @@ namespace nimbo::Elements {
 
 // The desktop every operation below reads; set once at start-up (tests: the sim).
 inline platform::Platform* desktop = nullptr;
-inline void attach(platform::Platform& platform) { desktop = &platform; }
+inline void attach(platform::Platform& platform) {
+    desktop = &platform;
+}
 
 // Prepares text recognition ahead of the first ask.
 inline void warm() {}
@@ -33,8 +35,12 @@ inline Json build(const platform::Image& /*image*/, const Rect& /*bounds*/, std:
     return Json::array();
 }
 // The web address of the front application's document, when it has one.
-inline std::optional<std::string> frontDocument() { return std::nullopt; }
+inline std::optional<std::string> frontDocument() {
+    return std::nullopt;
+}
 // {"name", "role"} of the named control under the pointer.
-inline MaybeJson atPointer() { return std::nullopt; }
+inline MaybeJson atPointer() {
+    return std::nullopt;
+}
 
 }  // namespace nimbo::Elements

@@ -2,10 +2,10 @@
 
 #include <gtk/gtk.h>
 
+#include "platform/Unavailable.h"
 #include "platform/linux/glib/GLibMainQueue.h"
 #include "platform/linux/glib/MonotonicClock.h"
 #include "platform/linux/glib/ThreadPool.h"
-#include "platform/Unavailable.h"
 #include "platform/linux/gtk/DesktopApplication.h"
 #include "platform/linux/gtk/RendererLaunchGuard.h"
 #include "platform/linux/gtk/SharedCookies.h"
