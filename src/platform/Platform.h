@@ -4,21 +4,25 @@
 #include "platform/Accessibility.h"
 #include "platform/Application.h"
 #include "platform/Clock.h"
+#include "platform/ControlWindow.h"
 #include "platform/Cookies.h"
 #include "platform/Defaults.h"
 #include "platform/Environment.h"
 #include "platform/Images.h"
 #include "platform/KeyTaps.h"
+#include "platform/Keychain.h"
 #include "platform/MainQueue.h"
 #include "platform/MouseMonitors.h"
 #include "platform/Permissions.h"
 #include "platform/Queues.h"
 #include "platform/ScreenCapture.h"
 #include "platform/Screens.h"
+#include "platform/StatusItem.h"
 #include "platform/Stdio.h"
 #include "platform/TextRecognition.h"
 #include "platform/WindowList.h"
 #include "platform/Windows.h"
+#include "platform/Workspace.h"
 
 namespace nimbo::platform {
 
@@ -44,6 +48,11 @@ public:
     virtual WindowList& windowList() = 0;
     virtual Accessibility& accessibility() = 0;
     virtual TextRecognition& textRecognition() = 0;
+    virtual Keychain& keychain() = 0;
+    virtual StatusItem& statusItem() = 0;
+    virtual MenuBar& menuBar() = 0;
+    virtual ControlWindows& controlWindows() = 0;
+    virtual Workspace& workspace() = 0;
 };
 
 }  // namespace nimbo::platform

@@ -2,11 +2,15 @@
 // Facilities a desktop does not offer (yet): each answers as a refused or
 // failed request would, so the core's own failure paths take over.
 #include "platform/Accessibility.h"
+#include "platform/ControlWindow.h"
 #include "platform/Images.h"
+#include "platform/Keychain.h"
 #include "platform/MouseMonitors.h"
 #include "platform/ScreenCapture.h"
+#include "platform/StatusItem.h"
 #include "platform/TextRecognition.h"
 #include "platform/WindowList.h"
+#include "platform/Workspace.h"
 
 namespace nimbo::platform {
 
@@ -51,6 +55,40 @@ public:
     WorkHandle addLocalMouseDownMonitor(std::function<void(const std::shared_ptr<PageWindow>&)>) override {
         return nullptr;
     }
+};
+
+class UnavailableKeychain : public Keychain {
+public:
+    KeychainRead copy(const KeychainItem&) override { return {KeychainStatus::notAvailable}; }
+    int add(const KeychainItem&, const std::string&) override { return KeychainStatus::notAvailable; }
+    int update(const KeychainItem&, const std::string&) override { return KeychainStatus::notAvailable; }
+    int remove(const KeychainItem&) override { return KeychainStatus::notAvailable; }
+};
+
+class UnavailableStatusItem : public StatusItem {
+public:
+    bool setImage(const std::string&, const std::string&) override { return false; }
+    void setSymbol(const std::string&, const std::string&) override {}
+    void setTitle(const std::string&, bool) override {}
+    void setToolTip(const std::optional<std::string>&) override {}
+    void setMenu(const std::vector<MenuItem>&) override {}
+    void setSharingType(SharingType) override {}
+};
+
+class UnavailableMenuBar : public MenuBar {
+public:
+    void install(const std::vector<MenuItem>&) override {}
+};
+
+class UnavailableControlWindows : public ControlWindows {
+public:
+    std::shared_ptr<ControlWindow> make(const ControlWindowOptions&) override { return nullptr; }
+};
+
+class UnavailableWorkspace : public Workspace {
+public:
+    bool openURL(const std::string&) override { return false; }
+    bool openPrivacyPane(const std::string&) override { return false; }
 };
 
 }  // namespace nimbo::platform

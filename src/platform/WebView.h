@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Json.h"
 
@@ -37,6 +38,13 @@ struct NavigationError {
     std::string domain;
     long code = 0;
     std::string description;
+    // The address that failed to load, when the engine says.
+    std::string failingUrl{};
+};
+
+struct FileChooserRequest {
+    bool allowsMultipleSelection = false;
+    bool allowsDirectories = false;
 };
 
 struct ScriptResult {
@@ -53,6 +61,21 @@ public:
         std::function<void(const NavigationError&)> failed;
         // The page's web content process died.
         std::function<void()> rendererDied;
+        // A link the user activated; answering false cancels the navigation.
+        // Unset: every navigation goes ahead.
+        std::function<bool(const std::string& url)> decideLinkNavigation{};
+        // The page asked for a new window (window.open, a link to a new
+        // target); the view never makes one.
+        std::function<void(const std::string& url)> newWindowRequested{};
+        // The page's alert, confirm and file input; each `done` is called
+        // once. Unset: answered at once (done; false; no files).
+        std::function<void(const std::string& message, std::function<void()> done)> alert{};
+        std::function<void(const std::string& message, std::function<void(bool)> done)> confirm{};
+        std::function<void(const FileChooserRequest& request, std::function<void(std::vector<std::string>)> done)>
+            chooseFiles{};
+        // The page of `origin` asks for the microphone or camera; answering
+        // true grants it without asking the user. Unset: denied.
+        std::function<bool(const std::string& origin)> mediaCapture{};
     };
 
     virtual ~WebView() = default;

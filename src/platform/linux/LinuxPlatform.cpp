@@ -48,6 +48,11 @@ public:
     platform::WindowList& windowList() override { return windowList_; }
     platform::Accessibility& accessibility() override { return accessibility_; }
     platform::TextRecognition& textRecognition() override { return textRecognition_; }
+    platform::Keychain& keychain() override { return keychain_; }
+    platform::StatusItem& statusItem() override { return statusItem_; }
+    platform::MenuBar& menuBar() override { return menuBar_; }
+    platform::ControlWindows& controlWindows() override { return controlWindows_; }
+    platform::Workspace& workspace() override { return workspace_; }
 
 private:
     MonotonicClock clock_;
@@ -69,6 +74,11 @@ private:
     platform::UnavailableWindowList windowList_;
     platform::UnavailableAccessibility accessibility_;
     platform::UnavailableTextRecognition textRecognition_;
+    platform::UnavailableKeychain keychain_;
+    platform::UnavailableStatusItem statusItem_;
+    platform::UnavailableMenuBar menuBar_;
+    platform::UnavailableControlWindows controlWindows_;
+    platform::UnavailableWorkspace workspace_;
 };
 
 }  // namespace

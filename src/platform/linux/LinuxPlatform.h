@@ -25,6 +25,7 @@
 // Lacking:
 //  [ ] Wayland sessions (X11 and XWayland only; GDK is held to its X11 backend)
 //  [ ] a main menu bar: Ctrl+Q on the shell's windows stands in for the quit item
+//  [ ] Keychain, StatusItem, MenuBar, ControlWindows, Workspace: "not available" stand-ins
 //  [ ] sharing type: X cannot keep a window out of another client's capture; the
 //      type is recorded for the shell's own capture to honour
 #include <memory>

@@ -10,8 +10,11 @@
 #include "platform/Platform.h"
 #include "platform/Unavailable.h"
 #include "platform/sim/SimApplication.h"
+#include "platform/sim/SimControlWindow.h"
 #include "platform/sim/SimKeyTaps.h"
+#include "platform/sim/SimKeychain.h"
 #include "platform/sim/SimScreens.h"
+#include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimStdio.h"
 #include "platform/sim/SimTime.h"
 #include "platform/sim/SimWebView.h"
@@ -68,6 +71,20 @@ private:
     friend class SimPlatform;
 };
 
+class SimWorkspace : public platform::Workspace {
+public:
+    bool openURL(const std::string& url) override {
+        opened.push_back(url);
+        return true;
+    }
+    bool openPrivacyPane(const std::string& anchor) override {
+        panes.push_back(anchor);
+        return true;
+    }
+    std::vector<std::string> opened;
+    std::vector<std::string> panes;
+};
+
 class SimPlatform : public platform::Platform {
 public:
     SimPlatform();
@@ -94,6 +111,11 @@ public:
     platform::WindowList& windowList() override { return stacking; }
     platform::Accessibility& accessibility() override { return ax; }
     platform::TextRecognition& textRecognition() override { return ocr; }
+    platform::Keychain& keychain() override { return secrets; }
+    platform::StatusItem& statusItem() override { return tray; }
+    platform::MenuBar& menuBar() override { return mainMenu; }
+    platform::ControlWindows& controlWindows() override { return controlWindowMaker; }
+    platform::Workspace& workspace() override { return desktop; }
 
     // Moves virtual time forward, running main-queue work at its due times.
     void advance(double seconds) { mainQueue.advance(seconds); }
@@ -119,6 +141,11 @@ public:
     platform::UnavailableWindowList stacking;
     platform::UnavailableAccessibility ax;
     platform::UnavailableTextRecognition ocr;
+    SimKeychain secrets;
+    SimStatusItem tray;
+    SimMenuBar mainMenu;
+    SimControlWindows controlWindowMaker{pageWindows};
+    SimWorkspace desktop;
 };
 
 }  // namespace nimbo::sim

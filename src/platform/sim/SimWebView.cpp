@@ -18,8 +18,8 @@ void SimWebView::load(const std::string& url, double timeoutSeconds) {
     loads.emplace_back(url, timeoutSeconds);
 }
 
-void SimWebView::fail(long code, const std::string& description) {
-    if (events.failed) events.failed(platform::NavigationError{"NSURLErrorDomain", code, description});
+void SimWebView::fail(long code, const std::string& description, const std::string& failingUrl) {
+    if (events.failed) events.failed(platform::NavigationError{"NSURLErrorDomain", code, description, failingUrl});
 }
 
 void SimWebView::postMessage(const MaybeJson& body, bool fromMainFrame, const std::string& name) {

@@ -43,7 +43,8 @@ public:
     void finish() {
         if (events.finished) events.finished();
     }
-    void fail(long code, const std::string& description = "Could not connect to the server.");
+    void fail(long code, const std::string& description = "Could not connect to the server.",
+              const std::string& failingUrl = "");
     void killRenderer() {
         if (events.rendererDied) events.rendererDied();
     }
@@ -123,6 +124,8 @@ public:
         return window;
     }
     std::vector<long> windowNumbers() const override { return order; }
+    // A number for a window made outside `made` (the control center's).
+    long takeNumber() { return nextNumber_++; }
     void setArrowCursor() override { ++arrowCursorSets; }
 
     std::vector<std::shared_ptr<SimPageWindow>> made;

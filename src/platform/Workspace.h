@@ -1,0 +1,20 @@
+#pragma once
+// Handing things to the rest of the desktop: addresses to the user's browser,
+// the privacy panes of the system's settings.
+#include <string>
+
+namespace nimbo::platform {
+
+class Workspace {
+public:
+    virtual ~Workspace() = default;
+    // Opens an address with the desktop's handler for its scheme; false when
+    // nothing took it.
+    virtual bool openURL(const std::string& url) = 0;
+    // Opens the system settings' privacy pane at an anchor
+    // ("Privacy_ScreenCapture", "Privacy_Accessibility", "Privacy_Microphone");
+    // false when the desktop has no such pane.
+    virtual bool openPrivacyPane(const std::string& anchor) = 0;
+};
+
+}  // namespace nimbo::platform
