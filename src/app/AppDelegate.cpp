@@ -34,15 +34,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     };
 
     // 4-6. The status menu, and the update item only when updates can be checked.
-    auto menu = std::make_shared<StatusMenu>();
+    auto menu = StatusMenu::make(platform_);
     menu->onChoose = weakly([](AppDelegate& d, const std::string& id) { d.broadcast("nimbo:personality", id); });
     menu->onQuiet = weakly([](AppDelegate& d, bool on) { d.broadcast("nimbo:quiet", on); });
     menu->onPrompter = weakly([](AppDelegate& d) { d.startPrompter(std::nullopt); });
     menu->onOpen = weakly([](AppDelegate& d) { d.openControl(); });
-    menu->onSettings = weakly([](AppDelegate& d) {
-        d.openControl();
-        if (d.control) d.control->go("/control#you");
-    });
+    menu->onSettings = weakly([](AppDelegate& d) { d.showSettings(); });
     menu->onStopMeeting = [] { MeetingRecorder::shared().stop({}); };
     updater.start();
     if (updater.publicKey && updater.feed) {
@@ -60,15 +57,15 @@ void AppDelegate::applicationDidFinishLaunching() {
             if (!self) return;
             auto recording = state.find("recording");
             if (self->statusMenu) {
-                self->statusMenu->recordingMeeting =
-                    recording != state.end() && recording->is_boolean() && recording->get<bool>();
+                self->statusMenu->setRecordingMeeting(recording != state.end() && recording->is_boolean() &&
+                                                      recording->get<bool>());
             }
             self->broadcast("nimbo:meeting", state);
         });
     };
 
     // 8-9.
-    MainMenu::install();
+    MainMenu::install(platform_, weakly([](AppDelegate& d) { d.showSettings(); }));
     keyMonitor = app.addLocalKeyMonitor([weak = weak_from_this()](const platform::KeyEvent& event) {
         auto self = weak.lock();
         return self && self->localKeyEvent(event);
@@ -262,10 +259,9 @@ void AppDelegate::displaysChanged() {
     buildCaption();
 }
 
-// These arrive with their subsystems: the caption, the notch hover watch and
-// the control center.
+// These arrive with their subsystems: the caption and the notch hover watch.
 void AppDelegate::buildCaption() {}
 void AppDelegate::watchNotchHover() {}
-void AppDelegate::openControl() {}
+void AppDelegate::refollowGlass() {}
 
 }  // namespace nimbo

@@ -100,7 +100,16 @@ public:
     // Wires the key tap's callbacks to the conversation with the pages and starts it.
     void arm();
     void watchNotchHover();
+    // The control center, built the first time it is wanted, shown.
     void openControl();
+    // The main menu's settings item: the control center at "/control#you".
+    void showSettings();
+    // A message from the control center page.
+    void handleControl(const BridgeMessage& message, Control& from);
+    // Gives every window of the shell the sharing type the user's choice dictates.
+    void applyVisibility();
+    // Re-places the caption window after the "spatial" preference changed.
+    void refollowGlass();
 
 private:
     template <typename F>
@@ -116,6 +125,7 @@ private:
     // Logs where an overlay landed against where its display is.
     void checkPlacement(Overlay& overlay);
     void finishQuit();
+    void askFromControl(const MaybeJson& payload, Control& from);
 
     platform::Platform& platform_;
     std::vector<platform::WorkHandle> observers_;

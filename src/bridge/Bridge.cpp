@@ -34,14 +34,19 @@ bool isPlainJson(const Json& value) {
 
 }  // namespace
 
-std::string encode(const MaybeJson& value) {
-    if (!value || !isPlainJson(*value)) return "null";
+std::optional<std::string> jsonText(const Json& value) {
+    if (!isPlainJson(value)) return std::nullopt;
     try {
         // Strict UTF-8: text that isn't valid has no JSON form.
-        return value->dump(-1, ' ', false, Json::error_handler_t::strict);
+        return value.dump(-1, ' ', false, Json::error_handler_t::strict);
     } catch (const Json::exception&) {
-        return "null";
+        return std::nullopt;
     }
+}
+
+std::string encode(const MaybeJson& value) {
+    if (!value) return "null";
+    return jsonText(*value).value_or("null");
 }
 
 void emit(platform::WebView& web, const std::string& channel, const MaybeJson& payload) {

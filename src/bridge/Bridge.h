@@ -20,6 +20,10 @@ struct BridgeMessage {
 
 namespace Bridge {
 
+// Compact JSON text of a value, bare fragments included; absent when it has
+// no JSON form (non-finite numbers, raw bytes, text that is not UTF-8).
+std::optional<std::string> jsonText(const Json& value);
+
 // JSON text of a value, bare fragments included; "null" for an absent value and
 // for anything that has no JSON form (non-finite numbers, raw bytes, bad UTF-8).
 std::string encode(const MaybeJson& value);

@@ -1,8 +1,12 @@
 #pragma once
-// The application's main menu.
+// The application's main menu: settings, hide and quit; the standard edit
+// commands for the control center's page; the window commands.
+#include <functional>
+
+#include "platform/Platform.h"
 
 namespace nimbo::MainMenu {
 
-inline void install() {}
+void install(platform::Platform& platform, std::function<void()> showSettings);
 
 }  // namespace nimbo::MainMenu

@@ -26,10 +26,6 @@ bool near(double a, double b) {
     return std::fabs(a - b) <= kPlacementSlack;
 }
 
-bool isTrue(const MaybeJson& value) {
-    return value && value->is_boolean() && value->get<bool>();
-}
-
 }  // namespace
 
 std::shared_ptr<Overlay> Overlay::make(platform::Platform& platform, const platform::Screen& screen, std::string url,
@@ -81,9 +77,7 @@ void Overlay::start(const Rect& appKitFrame) {
     auto& page = window_->page();
     page.setIgnoresMouse(true);
     // Kept out of screenshots, recordings and screen sharing unless the user or a demonstration allows it.
-    bool visible =
-        Visibility::showcaseEnv(platform_.environment()) || isTrue(platform_.defaults().get("nimbo.visible"));
-    page.setSharingType(visible ? platform::SharingType::readOnly : platform::SharingType::none);
+    page.setSharingType(Visibility::sharingType(platform_));
     page.setFrame(appKitFrame);
     page.orderFront();
     load();

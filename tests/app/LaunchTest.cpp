@@ -52,8 +52,8 @@ TEST_F(LaunchTest, BroadcastReachesControlOnlyOnItsFourChannels) {
     auto first = addOverlay();
     auto second = addOverlay();
     delegate->caption = makeOverlay();
-    auto controlWindow = window();
-    delegate->control = std::make_shared<Control>(controlWindow, delegate->origin);
+    delegate->openControl();
+    auto& atControlWeb = sim.controlWindowMaker.made.back()->webView();
 
     delegate->broadcast("nimbo:caption", Json{{"text", "hi"}});
     for (const char* channel : {"nimbo:pref", "nimbo:personality", "nimbo:quiet", "nimbo:meeting"}) {
@@ -64,7 +64,7 @@ TEST_F(LaunchTest, BroadcastReachesControlOnlyOnItsFourChannels) {
         ASSERT_EQ(events.size(), 5u);
         EXPECT_EQ(events[0].first, "nimbo:caption");
     }
-    auto atControl = controlWindow->webView.emitted();
+    auto atControl = atControlWeb.emitted();
     ASSERT_EQ(atControl.size(), 4u);
     EXPECT_EQ(atControl[0].first, "nimbo:pref");
     EXPECT_EQ(atControl[3].first, "nimbo:meeting");

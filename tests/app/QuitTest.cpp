@@ -59,7 +59,7 @@ TEST_F(QuitTest, MeetingIsStoppedBeforeTheReplyAndTheStopIsBroadcast) {
     ASSERT_EQ(events.size(), 1u);
     EXPECT_EQ(events[0].first, "nimbo:meeting");
     EXPECT_EQ(events[0].second.at("recording"), false);
-    EXPECT_FALSE(delegate->statusMenu->recordingMeeting);
+    EXPECT_FALSE(delegate->statusMenu->recordingMeeting());
 }
 
 TEST_F(QuitTest, WillTerminateLeavesNoOverlayHoldingMouseOrKeyboard) {
