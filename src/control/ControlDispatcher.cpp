@@ -144,6 +144,7 @@ void AppDelegate::handleControl(const BridgeMessage& message, Control& from) {
         }
     } else if (channel == "nimbo:sign-in") {
         // The sign-in sheet arrives with the account subsystem.
+        answer(std::nullopt);
     } else if (channel == "nimbo:open-url") {
         if (auto address = text(payload); isWebAddress(address)) platform_.workspace().openURL(*address);
     } else if (channel == "nimbo:ask-screen") {
