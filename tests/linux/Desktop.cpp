@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -251,6 +252,11 @@ Child::~Child() {
         g_subprocess_force_exit(process_.get());
         waitUntil([&] { return done_; }, 10.0);
     }
+}
+
+int Child::pid() const {
+    const gchar* id = g_subprocess_get_identifier(process_.get());
+    return id ? std::atoi(id) : 0;
 }
 
 void Child::signal(int number) {

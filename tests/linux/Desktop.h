@@ -137,6 +137,7 @@ public:
     // (or when it died of a signal).
     std::optional<int> waitForExit(double seconds);
     bool exited() const { return done_; }
+    int pid() const;
 
 private:
     x11::GObjectPtr<GSubprocess> process_;

@@ -3,6 +3,7 @@
 #include <gtk/gtk.h>
 
 #include "platform/Unavailable.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
 #include "platform/linux/glib/GLibMainQueue.h"
 #include "platform/linux/glib/MonotonicClock.h"
 #include "platform/linux/glib/ThreadPool.h"
@@ -16,6 +17,7 @@
 #include "platform/linux/system/ProcessStdio.h"
 #include "platform/linux/x11/PageWindows.h"
 #include "platform/linux/x11/RandrScreens.h"
+#include "platform/linux/x11/StackingWindowList.h"
 #include "platform/linux/x11/XInputKeyTaps.h"
 
 namespace nimbo::x11 {
@@ -27,7 +29,8 @@ public:
         : defaults_(JsonDefaults::standardPath()),
           bundle_(BundleFile::besideExecutable()),
           windows_(application_),
-          screens_(application_) {}
+          screens_(application_),
+          windowList_(gdk_display_get_name(gdk_display_get_default())) {}
 
     platform::Clock& clock() override { return clock_; }
     platform::MainQueue& main() override { return main_; }
@@ -71,8 +74,8 @@ private:
     platform::UnavailableMouseMonitors mouseMonitors_;
     platform::UnavailableScreenCapture screenCapture_;
     platform::UnavailableImages images_;
-    platform::UnavailableWindowList windowList_;
-    platform::UnavailableAccessibility accessibility_;
+    StackingWindowList windowList_;
+    atspi::AtspiAccessibility accessibility_;
     platform::UnavailableTextRecognition textRecognition_;
     platform::UnavailableKeychain keychain_;
     platform::UnavailableStatusItem statusItem_;

@@ -1,0 +1,476 @@
+#include "platform/linux/atspi/AtspiAccessibility.h"
+
+#include <atspi/atspi-constants.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+
+namespace nimbo::atspi {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Until the core sets one: long enough for a busy application, short enough
+// that a hung one is given up on.
+constexpr double kDefaultTimeout = 2.0;
+// What was read of an element answers again for this long.
+constexpr auto kFresh = std::chrono::seconds(1);
+// An application that could not be reached directly is reached through the
+// bus for this long before a new attempt.
+constexpr auto kRetryDirect = std::chrono::seconds(10);
+constexpr auto kRetryBus = std::chrono::seconds(5);
+constexpr size_t kStoreLimit = 50000;
+constexpr const char* kRoot = "/org/a11y/atspi/accessible/root";
+
+Deadline after(double seconds) {
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+std::string key(const ObjectRef& ref) {
+    return ref.bus + '\n' + ref.path;
+}
+
+std::optional<std::string> busAddress() {
+    if (const char* address = std::getenv("AT_SPI_BUS_ADDRESS"); address && address[0] != '\0') return address;
+    GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    if (!session) return std::nullopt;
+    GVariant* reply = g_dbus_connection_call_sync(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
+                                                  nullptr, G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE, 1000,
+                                                  nullptr, nullptr);
+    g_object_unref(session);
+    if (!reply) return std::nullopt;
+    const gchar* address = nullptr;
+    g_variant_get(reply, "(&s)", &address);
+    std::string out = address;
+    g_variant_unref(reply);
+    if (out.empty()) return std::nullopt;
+    return out;
+}
+
+Call busCall(const std::string& destination, const std::string& path, const char* interface, const char* method,
+             GVariant* arguments = nullptr) {
+    return Call{destination, path, interface, method, adoptVariant(arguments)};
+}
+
+std::optional<ObjectRef> readOneRef(const Reply& reply) {
+    if (reply.kind != Reply::Kind::value || !g_variant_is_of_type(reply.body.get(), G_VARIANT_TYPE("((so))"))) {
+        return std::nullopt;
+    }
+    const gchar* bus = nullptr;
+    const gchar* path = nullptr;
+    g_variant_get(reply.body.get(), "((&s&o))", &bus, &path);
+    if (bus[0] == '\0' || g_strcmp0(path, "/org/a11y/atspi/null") == 0) return std::nullopt;
+    return ObjectRef{bus, path};
+}
+
+}  // namespace
+
+class AtspiAccessibility::Element final : public platform::AXElement {
+public:
+    Element(ObjectRef object, double seconds) : ref(std::move(object)), timeout(seconds) {}
+    const ObjectRef ref;
+    std::atomic<double> timeout;
+};
+
+AtspiAccessibility::AtspiAccessibility() = default;
+AtspiAccessibility::~AtspiAccessibility() = default;
+
+std::shared_ptr<CallPipe> AtspiAccessibility::bus(Deadline deadline) {
+    std::lock_guard lock(busLock_);
+    if (bus_ && !bus_->closed()) return bus_;
+    bus_.reset();
+    if (Clock::now() - busFailedAt_ < kRetryBus && busFailedAt_ != Clock::time_point{}) return nullptr;
+    if (auto address = busAddress()) bus_ = CallPipe::open(*address, true, deadline);
+    if (!bus_) busFailedAt_ = Clock::now();
+    return bus_;
+}
+
+std::optional<AtspiAccessibility::Route> AtspiAccessibility::route(const std::string& busName, Deadline deadline) {
+    auto viaBus = [&]() -> std::optional<Route> {
+        if (auto pipe = bus(deadline)) return Route{pipe, busName};
+        return std::nullopt;
+    };
+    {
+        std::lock_guard lock(linksLock_);
+        // Applications come and go under new names; their links are dropped
+        // wholesale now and then and made again on demand.
+        if (links_.size() > 256) links_.clear();
+        Link& link = links_[busName];
+        if (link.direct && !link.direct->closed()) return Route{link.direct, ""};
+        link.direct.reset();
+        // One thread at a time tries the direct way; the others go through the bus meanwhile.
+        if (link.connecting || (link.failedAt != Clock::time_point{} && Clock::now() - link.failedAt < kRetryDirect)) {
+            return viaBus();
+        }
+        link.connecting = true;
+    }
+    std::shared_ptr<CallPipe> direct;
+    if (auto viaBusRoute = viaBus()) {
+        auto replies = send(*viaBusRoute,
+                            {busCall(busName, kRoot, "org.a11y.atspi.Application", "GetApplicationBusAddress")},
+                            deadline);
+        if (replies[0].kind == Reply::Kind::value && g_variant_is_of_type(replies[0].body.get(), G_VARIANT_TYPE("(s)"))) {
+            const gchar* address = nullptr;
+            g_variant_get(replies[0].body.get(), "(&s)", &address);
+            if (address[0] != '\0') direct = CallPipe::open(address, false, deadline);
+        }
+    }
+    {
+        std::lock_guard lock(linksLock_);
+        Link& link = links_[busName];
+        link.connecting = false;
+        if (direct) {
+            link.direct = direct;
+            return Route{direct, ""};
+        }
+        link.failedAt = Clock::now();
+    }
+    return viaBus();
+}
+
+std::vector<Reply> AtspiAccessibility::send(const Route& route, std::vector<Call> calls, Deadline deadline) {
+    if (!route.destination.empty()) {
+        for (Call& call : calls) {
+            if (call.destination.empty()) call.destination = route.destination;
+        }
+    }
+    return route.pipe->callAll(calls, deadline);
+}
+
+std::optional<int> AtspiAccessibility::pidOfBus(const std::string& busName, Deadline deadline) {
+    {
+        std::lock_guard lock(linksLock_);
+        if (auto found = pids_.find(busName); found != pids_.end()) return found->second;
+    }
+    auto pipe = bus(deadline);
+    if (!pipe) return std::nullopt;
+    auto replies = pipe->callAll({busCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                          "GetConnectionUnixProcessID", g_variant_new("(s)", busName.c_str()))},
+                                 deadline);
+    if (replies[0].kind != Reply::Kind::value || !g_variant_is_of_type(replies[0].body.get(), G_VARIANT_TYPE("(u)"))) {
+        return std::nullopt;
+    }
+    guint32 pid = 0;
+    g_variant_get(replies[0].body.get(), "(u)", &pid);
+    std::lock_guard lock(linksLock_);
+    if (pids_.size() > 4096) pids_.clear();
+    pids_[busName] = static_cast<int>(pid);
+    return static_cast<int>(pid);
+}
+
+platform::AXRef AtspiAccessibility::application(int pid) {
+    if (pid <= 0) return nullptr;
+    Deadline deadline = after(kDefaultTimeout);
+    auto pipe = bus(deadline);
+    if (!pipe) return nullptr;
+    auto listed = pipe->callAll(
+        {busCall("org.a11y.atspi.Registry", kRoot, "org.a11y.atspi.Accessible", "GetChildren")}, deadline);
+    std::vector<ObjectRef> applications = readRefs(listed[0]);
+
+    // The process ids of applications not seen before are asked all at once.
+    std::vector<Call> asks;
+    std::vector<std::string> asked;
+    {
+        std::lock_guard lock(linksLock_);
+        for (const ObjectRef& app : applications) {
+            if (auto found = pids_.find(app.bus); found != pids_.end()) {
+                if (found->second == pid) return elementFor({app.bus, kRoot}, kDefaultTimeout);
+                continue;
+            }
+            asks.push_back(busCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                   "GetConnectionUnixProcessID", g_variant_new("(s)", app.bus.c_str())));
+            asked.push_back(app.bus);
+        }
+    }
+    if (asks.empty()) return nullptr;
+    auto replies = pipe->callAll(asks, deadline);
+    std::optional<std::string> match;
+    std::lock_guard lock(linksLock_);
+    if (pids_.size() > 4096) pids_.clear();
+    for (size_t i = 0; i < replies.size(); ++i) {
+        if (replies[i].kind != Reply::Kind::value || !g_variant_is_of_type(replies[i].body.get(), G_VARIANT_TYPE("(u)"))) {
+            continue;
+        }
+        guint32 owner = 0;
+        g_variant_get(replies[i].body.get(), "(u)", &owner);
+        pids_[asked[i]] = static_cast<int>(owner);
+        if (static_cast<int>(owner) == pid && !match) match = asked[i];
+    }
+    if (!match) return nullptr;
+    return elementFor({*match, kRoot}, kDefaultTimeout);
+}
+
+platform::AXRef AtspiAccessibility::elementFor(const ObjectRef& ref, double timeout) {
+    return std::make_shared<Element>(ref, timeout);
+}
+
+void AtspiAccessibility::setMessagingTimeout(const platform::AXRef& element, double seconds) {
+    if (auto* own = dynamic_cast<Element*>(element.get()); own && seconds > 0) own->timeout = seconds;
+}
+
+std::optional<ElementFacts> AtspiAccessibility::stored(const ObjectRef& ref) {
+    std::lock_guard lock(storeLock_);
+    auto found = store_.find(key(ref));
+    if (found == store_.end()) return std::nullopt;
+    if (Clock::now() - found->second.at > kFresh) {
+        store_.erase(found);
+        return std::nullopt;
+    }
+    return found->second.facts;
+}
+
+void AtspiAccessibility::store(const ObjectRef& ref, const ElementFacts& facts) {
+    std::lock_guard lock(storeLock_);
+    if (store_.size() >= kStoreLimit) store_.clear();
+    store_[key(ref)] = Stored{Clock::now(), facts};
+}
+
+std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, size_t readAhead) {
+    if (auto known = stored(element.ref)) return known;
+    Deadline deadline = after(element.timeout);
+    auto way = route(element.ref.bus, deadline);
+    if (!way) return std::nullopt;
+
+    // Breadth first from the element: each round trip carries the common
+    // calls of one more level and the role calls of the level before it.
+    struct Waiting {
+        ObjectRef ref;
+        ElementFacts facts;
+    };
+    std::vector<ObjectRef> level{element.ref};
+    std::vector<Waiting> roles;
+    std::optional<ElementFacts> answer;
+    size_t taken = 1;
+    bool first = true;
+    while (!level.empty() || !roles.empty()) {
+        std::vector<Call> calls;
+        std::vector<size_t> roleStarts;
+        for (const Waiting& waiting : roles) {
+            roleStarts.push_back(calls.size());
+            auto more = roleCalls(waiting.ref.path, waiting.facts);
+            calls.insert(calls.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+        }
+        size_t commonStart = calls.size();
+        for (const ObjectRef& ref : level) {
+            auto more = commonCalls(ref.path);
+            calls.insert(calls.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+        }
+        auto replies = send(*way, std::move(calls), deadline);
+
+        bool timedOut = false;
+        for (size_t i = 0; i < roles.size(); ++i) {
+            size_t end = i + 1 < roles.size() ? roleStarts[i + 1] : commonStart;
+            bool complete = std::none_of(replies.begin() + roleStarts[i], replies.begin() + end,
+                                         [](const Reply& reply) { return reply.kind == Reply::Kind::missing; });
+            if (!complete) {
+                timedOut = true;
+                continue;
+            }
+            readRole(replies, roleStarts[i], roles[i].facts);
+            store(roles[i].ref, roles[i].facts);
+            if (roles[i].ref == element.ref) answer = roles[i].facts;
+        }
+        roles.clear();
+
+        std::vector<ObjectRef> next;
+        for (size_t i = 0; i < level.size(); ++i) {
+            ElementFacts facts;
+            if (!readCommon(replies, commonStart + i * 5, facts)) {
+                if (replies[commonStart + i * 5].kind == Reply::Kind::missing) timedOut = true;
+                continue;
+            }
+            for (const ObjectRef& child : facts.children) {
+                // Children in another application (an embedded one) are read when asked for.
+                if (taken >= readAhead + 1 || child.bus != element.ref.bus) continue;
+                next.push_back(child);
+                ++taken;
+            }
+            if (roleCalls(level[i].path, facts).empty()) {
+                store(level[i], facts);
+                if (level[i] == element.ref) answer = facts;
+            } else {
+                roles.push_back({level[i], std::move(facts)});
+            }
+        }
+        if (first && !answer && roles.empty()) return std::nullopt;  // the element itself failed
+        first = false;
+        if (timedOut) break;
+        level = std::move(next);
+    }
+    return answer;
+}
+
+platform::AXRef AtspiAccessibility::firstMatch(const Element& root, uint32_t role, Deadline deadline) {
+    auto way = route(root.ref.bus, deadline);
+    if (!way) return nullptr;
+    auto replies = send(*way, {matchesCall(root.ref.path, {}, {role}, 1, true)}, deadline);
+    auto found = readRefs(replies[0]);
+    if (found.empty()) return nullptr;
+    return elementFor(found.front(), root.timeout);
+}
+
+platform::AXRef AtspiAccessibility::focusedWindow(const Element& application, Deadline deadline) {
+    auto app = facts(application, 0);
+    if (!app) return nullptr;
+    auto way = route(application.ref.bus, deadline);
+    if (!way || app->children.empty()) return nullptr;
+    std::vector<Call> calls;
+    for (const ObjectRef& window : app->children) {
+        calls.push_back(Call{"", window.path, "org.a11y.atspi.Accessible", "GetState", nullptr});
+    }
+    auto replies = send(*way, std::move(calls), deadline);
+    for (size_t i = 0; i < replies.size(); ++i) {
+        if (replies[i].kind != Reply::Kind::value || !g_variant_is_of_type(replies[i].body.get(), G_VARIANT_TYPE("(au)"))) {
+            continue;
+        }
+        GVariantIter* iter = nullptr;
+        g_variant_get(replies[i].body.get(), "(au)", &iter);
+        guint32 word = 0;
+        bool active = g_variant_iter_next(iter, "u", &word) && (word & (1U << ATSPI_STATE_ACTIVE)) != 0;
+        g_variant_iter_free(iter);
+        if (active) return elementFor(app->children[i], application.timeout);
+    }
+    return nullptr;
+}
+
+// The attributes that take more than the element's own facts.
+std::optional<platform::AXValue> AtspiAccessibility::special(const Element& element, const std::string& name) {
+    Deadline deadline = after(element.timeout);
+    if (name == "AXWindows") {
+        auto app = facts(element, 0);
+        if (!app) return std::nullopt;
+        std::vector<platform::AXRef> windows;
+        for (const ObjectRef& child : app->children) windows.push_back(elementFor(child, element.timeout));
+        return platform::AXValue(std::move(windows));
+    }
+    if (name == "AXFocusedWindow") {
+        if (auto window = focusedWindow(element, deadline)) return platform::AXValue(window);
+        return std::nullopt;
+    }
+    if (name == "AXMenuBar") {
+        // GTK puts an application's menu bar inside its window: the active
+        // window's, else the first window's that has one.
+        std::vector<platform::AXRef> windows;
+        if (auto window = focusedWindow(element, deadline)) windows.push_back(window);
+        if (auto app = facts(element, 0)) {
+            for (const ObjectRef& child : app->children) windows.push_back(elementFor(child, element.timeout));
+        }
+        for (const auto& window : windows) {
+            if (auto bar = firstMatch(static_cast<const Element&>(*window), ATSPI_ROLE_MENU_BAR, deadline)) {
+                return platform::AXValue(bar);
+            }
+            if (Clock::now() >= deadline) break;
+        }
+        return std::nullopt;
+    }
+    if (name == "AXDocument") {
+        auto page = firstMatch(element, ATSPI_ROLE_DOCUMENT_WEB, deadline);
+        if (!page) return std::nullopt;
+        auto pageFacts = facts(static_cast<const Element&>(*page), 0);
+        if (!pageFacts || !pageFacts->url) return std::nullopt;
+        return platform::AXValue(*pageFacts->url);
+    }
+    return std::nullopt;
+}
+
+namespace {
+bool isSpecial(const std::string& name) {
+    return name == "AXWindows" || name == "AXFocusedWindow" || name == "AXMenuBar" || name == "AXDocument";
+}
+}  // namespace
+
+std::optional<std::vector<platform::AXValue>> AtspiAccessibility::copyMultiple(const platform::AXRef& element,
+                                                                               const std::vector<std::string>& names) {
+    auto* own = dynamic_cast<Element*>(element.get());
+    if (!own) return std::nullopt;
+    auto known = facts(*own, readAhead_);
+    if (!known) return std::nullopt;
+    double timeout = own->timeout;
+    auto make = [&](const ObjectRef& ref) { return elementFor(ref, timeout); };
+    std::vector<platform::AXValue> values;
+    values.reserve(names.size());
+    for (const std::string& name : names) {
+        if (isSpecial(name)) {
+            values.push_back(special(*own, name).value_or(std::monostate{}));
+        } else {
+            values.push_back(axValue(*known, name, make));
+        }
+    }
+    return values;
+}
+
+std::optional<platform::AXValue> AtspiAccessibility::copy(const platform::AXRef& element, const std::string& name) {
+    auto* own = dynamic_cast<Element*>(element.get());
+    if (!own) return std::nullopt;
+    if (isSpecial(name)) return special(*own, name);
+    auto known = facts(*own, 0);
+    if (!known) return std::nullopt;
+    double timeout = own->timeout;
+    platform::AXValue value = axValue(*known, name, [&](const ObjectRef& ref) { return elementFor(ref, timeout); });
+    if (std::holds_alternative<std::monostate>(value)) return std::nullopt;
+    return value;
+}
+
+platform::AXRef AtspiAccessibility::elementAtPosition(const platform::AXRef& application, Point point) {
+    auto* app = dynamic_cast<Element*>(application.get());
+    if (!app) return nullptr;
+    Deadline deadline = after(app->timeout);
+    auto appFacts = facts(*app, 0);
+    if (!appFacts || appFacts->children.empty()) return nullptr;
+    auto way = route(app->ref.bus, deadline);
+    if (!way) return nullptr;
+
+    // Every window is asked at once; where windows overlap (a menu open over
+    // its window) the smallest one holding the point is the one on top.
+    std::vector<Call> calls;
+    auto at = [&](const std::string& path) {
+        return Call{"", path, "org.a11y.atspi.Component", "GetAccessibleAtPoint",
+                    adoptVariant(g_variant_new("(iiu)", static_cast<gint32>(point.x), static_cast<gint32>(point.y),
+                                               ATSPI_COORD_TYPE_SCREEN))};
+    };
+    for (const ObjectRef& window : appFacts->children) {
+        calls.push_back(at(window.path));
+        calls.push_back(Call{"", window.path, "org.a11y.atspi.Component", "GetExtents",
+                             adoptVariant(g_variant_new("(u)", ATSPI_COORD_TYPE_SCREEN))});
+    }
+    auto replies = send(*way, std::move(calls), deadline);
+    std::optional<ObjectRef> hit;
+    double smallest = 0;
+    for (size_t i = 0; i < appFacts->children.size(); ++i) {
+        auto found = readOneRef(replies[2 * i]);
+        const Reply& extents = replies[2 * i + 1];
+        if (!found || extents.kind != Reply::Kind::value ||
+            !g_variant_is_of_type(extents.body.get(), G_VARIANT_TYPE("((iiii))"))) {
+            continue;
+        }
+        gint32 x = 0, y = 0, width = 0, height = 0;
+        g_variant_get(extents.body.get(), "((iiii))", &x, &y, &width, &height);
+        double area = double(width) * double(height);
+        if (!hit || area < smallest) {
+            hit = found;
+            smallest = area;
+        }
+    }
+    if (!hit) return nullptr;
+
+    // Each container names only its child at the point: go down until none
+    // does. Bounded, in case an application answers with a cycle.
+    ObjectRef current = *hit;
+    for (int depth = 0; depth < 64 && Clock::now() < deadline; ++depth) {
+        auto next = route(current.bus, deadline);
+        if (!next) break;
+        auto below = readOneRef(send(*next, {at(current.path)}, deadline)[0]);
+        if (!below || *below == current) break;
+        current = *below;
+    }
+    return elementFor(current, app->timeout);
+}
+
+std::optional<int> AtspiAccessibility::pid(const platform::AXRef& element) {
+    auto* own = dynamic_cast<Element*>(element.get());
+    if (!own) return std::nullopt;
+    return pidOfBus(own->ref.bus, after(own->timeout));
+}
+
+}  // namespace nimbo::atspi

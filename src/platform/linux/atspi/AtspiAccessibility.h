@@ -1,0 +1,81 @@
+#pragma once
+// The accessibility trees of other applications, read over AT-SPI.
+//
+// Each application is spoken to on a connection of its own, straight to its
+// socket where it offers one (else through the accessibility bus), and an
+// element's attributes are asked with every call sent at once. Reading one
+// element also reads the elements under it in the same round trips, since a
+// walk asks for them next; what was read stays good for a second.
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "platform/Accessibility.h"
+#include "platform/linux/atspi/CallPipe.h"
+#include "platform/linux/atspi/ElementFacts.h"
+
+namespace nimbo::atspi {
+
+class AtspiAccessibility final : public platform::Accessibility {
+public:
+    AtspiAccessibility();
+    ~AtspiAccessibility() override;
+
+    platform::AXRef application(int pid) override;
+    void setMessagingTimeout(const platform::AXRef& element, double seconds) override;
+    std::optional<std::vector<platform::AXValue>> copyMultiple(const platform::AXRef& element,
+                                                               const std::vector<std::string>& names) override;
+    std::optional<platform::AXValue> copy(const platform::AXRef& element, const std::string& name) override;
+    platform::AXRef elementAtPosition(const platform::AXRef& application, Point point) override;
+    std::optional<int> pid(const platform::AXRef& element) override;
+
+    // How many elements were read under the one asked for, at most (0: none).
+    void setReadAhead(size_t elements) { readAhead_ = elements; }
+
+private:
+    class Element;
+    struct Route {
+        std::shared_ptr<CallPipe> pipe;
+        std::string destination;  // empty on a connection straight to the application
+    };
+    struct Link {
+        std::shared_ptr<CallPipe> direct;
+        bool connecting = false;
+        std::chrono::steady_clock::time_point failedAt{};
+    };
+    struct Stored {
+        std::chrono::steady_clock::time_point at;
+        ElementFacts facts;
+    };
+
+    std::shared_ptr<CallPipe> bus(Deadline deadline);
+    std::optional<Route> route(const std::string& busName, Deadline deadline);
+    std::vector<Reply> send(const Route& route, std::vector<Call> calls, Deadline deadline);
+    std::optional<int> pidOfBus(const std::string& busName, Deadline deadline);
+
+    std::optional<ElementFacts> facts(const Element& element, size_t readAhead);
+    std::optional<ElementFacts> stored(const ObjectRef& ref);
+    void store(const ObjectRef& ref, const ElementFacts& facts);
+    platform::AXRef elementFor(const ObjectRef& ref, double timeout);
+    std::optional<platform::AXValue> special(const Element& element, const std::string& name);
+    platform::AXRef focusedWindow(const Element& application, Deadline deadline);
+    platform::AXRef firstMatch(const Element& root, uint32_t role, Deadline deadline);
+
+    std::mutex busLock_;
+    std::shared_ptr<CallPipe> bus_;
+    std::chrono::steady_clock::time_point busFailedAt_{};
+
+    std::mutex linksLock_;
+    std::unordered_map<std::string, Link> links_;
+    std::unordered_map<std::string, int> pids_;
+
+    std::mutex storeLock_;
+    std::unordered_map<std::string, Stored> store_;
+
+    size_t readAhead_ = 400;
+};
+
+}  // namespace nimbo::atspi

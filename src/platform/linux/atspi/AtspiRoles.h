@@ -1,0 +1,33 @@
+#pragma once
+// AT-SPI roles and states told in the role vocabulary the core speaks.
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace nimbo::atspi {
+
+// An AT-SPI state set: bit n of the two 32-bit words the toolkit sends.
+struct States {
+    uint64_t bits = 0;
+    bool has(int state) const { return state >= 0 && state < 64 && ((bits >> state) & 1U) != 0; }
+};
+
+struct AXRoleName {
+    std::string role;  // "AXUnknown" when there is no counterpart
+    std::optional<std::string> subrole;
+};
+
+AXRoleName axRole(uint32_t atspiRole, States states);
+
+// Roles whose text content is the element's value (a password's never is).
+bool holdsText(uint32_t atspiRole);
+// Roles with a number for a value (sliders, spinners, progress).
+bool holdsNumber(uint32_t atspiRole);
+// Roles whose value is whether they are checked.
+bool holdsCheck(uint32_t atspiRole);
+bool isLink(uint32_t atspiRole);
+bool isDocument(uint32_t atspiRole);
+// Roles whose children are rows the toolkit may show only some of.
+bool isListLike(uint32_t atspiRole);
+
+}  // namespace nimbo::atspi

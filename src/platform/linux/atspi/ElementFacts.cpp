@@ -1,0 +1,300 @@
+#include "platform/linux/atspi/ElementFacts.h"
+
+#include <atspi/atspi-constants.h>
+
+namespace nimbo::atspi {
+namespace {
+
+constexpr const char* kAccessible = "org.a11y.atspi.Accessible";
+constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
+constexpr const char* kApplicationPath = "/org/a11y/atspi/accessible/root";
+
+Variant args(GVariant* tuple) {
+    return adoptVariant(tuple);
+}
+
+// The reply's body when it is a value of exactly `type`.
+GVariant* bodyOf(const Reply& reply, const char* type) {
+    if (reply.kind != Reply::Kind::value || !reply.body) return nullptr;
+    if (!g_variant_is_of_type(reply.body.get(), G_VARIANT_TYPE(type))) return nullptr;
+    return reply.body.get();
+}
+
+std::optional<ObjectRef> readRef(GVariant* pair) {
+    const gchar* bus = nullptr;
+    const gchar* path = nullptr;
+    g_variant_get(pair, "(&s&o)", &bus, &path);
+    // A null reference is how AT-SPI says "none".
+    if (bus[0] == '\0' || g_strcmp0(path, "/org/a11y/atspi/null") == 0) return std::nullopt;
+    return ObjectRef{bus, path};
+}
+
+std::map<std::string, std::string> readMap(GVariant* map) {
+    std::map<std::string, std::string> out;
+    GVariantIter iter;
+    g_variant_iter_init(&iter, map);
+    const gchar* key = nullptr;
+    const gchar* value = nullptr;
+    while (g_variant_iter_next(&iter, "{&s&s}", &key, &value)) out.emplace(key, value);
+    return out;
+}
+
+void readProperties(GVariant* all, ElementFacts& facts) {
+    GVariantIter iter;
+    g_variant_iter_init(&iter, all);
+    const gchar* key = nullptr;
+    GVariant* value = nullptr;
+    while (g_variant_iter_next(&iter, "{&sv}", &key, &value)) {
+        std::string k = key;
+        bool text = g_variant_is_of_type(value, G_VARIANT_TYPE_STRING);
+        if (text && k == "Name") facts.name = g_variant_get_string(value, nullptr);
+        if (text && k == "Description") facts.description = g_variant_get_string(value, nullptr);
+        if (text && k == "HelpText") facts.help = g_variant_get_string(value, nullptr);
+        if (text && k == "AccessibleId") facts.accessibleId = g_variant_get_string(value, nullptr);
+        if (k == "Attributes" && g_variant_is_of_type(value, G_VARIANT_TYPE("a{ss}"))) facts.attributes = readMap(value);
+        if (k == "Parent" && g_variant_is_of_type(value, G_VARIANT_TYPE("(so)"))) facts.parent = readRef(value);
+        g_variant_unref(value);
+    }
+}
+
+enum class RolePart { text, number, url, documentUrl, visibleChildren };
+
+std::vector<RolePart> roleParts(const ElementFacts& facts) {
+    std::vector<RolePart> parts;
+    if (holdsText(facts.role)) parts.push_back(RolePart::text);
+    if (holdsNumber(facts.role)) parts.push_back(RolePart::number);
+    if (isLink(facts.role)) parts.push_back(RolePart::url);
+    if (isDocument(facts.role)) parts.push_back(RolePart::documentUrl);
+    if (isListLike(facts.role)) parts.push_back(RolePart::visibleChildren);
+    return parts;
+}
+
+Call call(const std::string& path, const char* interface, const char* method, Variant arguments = nullptr) {
+    return Call{"", path, interface, method, std::move(arguments)};
+}
+
+std::optional<std::string> nonEmpty(const std::optional<std::string>& text) {
+    if (!text || text->empty()) return std::nullopt;
+    return text;
+}
+
+std::optional<std::string> attribute(const ElementFacts& facts, const char* key) {
+    auto found = facts.attributes.find(key);
+    if (found == facts.attributes.end() || found->second.empty()) return std::nullopt;
+    return found->second;
+}
+
+}  // namespace
+
+std::vector<Call> commonCalls(const std::string& path) {
+    return {
+        call(path, kAccessible, "GetRole"),
+        call(path, kAccessible, "GetState"),
+        call(path, kProperties, "GetAll", args(g_variant_new("(s)", kAccessible))),
+        call(path, kAccessible, "GetChildren"),
+        // An application has no place on the screen, and its toolkit complains when asked for one.
+        path == kApplicationPath
+            ? call(path, kAccessible, "GetInterfaces")
+            : call(path, "org.a11y.atspi.Component", "GetExtents", args(g_variant_new("(u)", ATSPI_COORD_TYPE_SCREEN))),
+    };
+}
+
+bool readCommon(const std::vector<Reply>& replies, size_t first, ElementFacts& facts) {
+    GVariant* role = bodyOf(replies[first], "(u)");
+    if (!role) return false;
+    for (size_t i = first; i < first + 5; ++i) {
+        if (replies[i].kind == Reply::Kind::missing) return false;
+    }
+    g_variant_get(role, "(u)", &facts.role);
+    if (GVariant* states = bodyOf(replies[first + 1], "(au)")) {
+        GVariantIter* iter = nullptr;
+        g_variant_get(states, "(au)", &iter);
+        guint32 word = 0;
+        for (int index = 0; index < 2 && g_variant_iter_next(iter, "u", &word); ++index) {
+            facts.states.bits |= static_cast<uint64_t>(word) << (32 * index);
+        }
+        g_variant_iter_free(iter);
+    }
+    if (GVariant* all = bodyOf(replies[first + 2], "(a{sv})")) {
+        GVariant* map = g_variant_get_child_value(all, 0);
+        readProperties(map, facts);
+        g_variant_unref(map);
+    }
+    facts.children = readRefs(replies[first + 3]);
+    if (GVariant* extents = bodyOf(replies[first + 4], "((iiii))")) {
+        std::array<int, 4> box{};
+        g_variant_get(extents, "((iiii))", &box[0], &box[1], &box[2], &box[3]);
+        if (box[2] >= 0 && box[3] >= 0) facts.extents = box;
+    }
+    return true;
+}
+
+std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts) {
+    std::vector<Call> calls;
+    for (RolePart part : roleParts(facts)) {
+        switch (part) {
+            case RolePart::text:
+                calls.push_back(call(path, "org.a11y.atspi.Text", "GetText", args(g_variant_new("(ii)", 0, -1))));
+                break;
+            case RolePart::number:
+                calls.push_back(call(path, kProperties, "Get",
+                                     args(g_variant_new("(ss)", "org.a11y.atspi.Value", "CurrentValue"))));
+                break;
+            case RolePart::url:
+                calls.push_back(call(path, "org.a11y.atspi.Hyperlink", "GetURI", args(g_variant_new("(i)", 0))));
+                break;
+            case RolePart::documentUrl:
+                calls.push_back(call(path, "org.a11y.atspi.Document", "GetAttributes"));
+                break;
+            case RolePart::visibleChildren:
+                calls.push_back(matchesCall(path, {ATSPI_STATE_SHOWING}, {}, 0, false));
+                break;
+        }
+    }
+    return calls;
+}
+
+void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& facts) {
+    size_t index = first;
+    for (RolePart part : roleParts(facts)) {
+        const Reply& reply = replies[index++];
+        switch (part) {
+            case RolePart::text:
+                if (GVariant* body = bodyOf(reply, "(s)")) {
+                    const gchar* text = nullptr;
+                    g_variant_get(body, "(&s)", &text);
+                    facts.text = text;
+                }
+                break;
+            case RolePart::number:
+                if (GVariant* body = bodyOf(reply, "(v)")) {
+                    GVariant* value = nullptr;
+                    g_variant_get(body, "(v)", &value);
+                    if (g_variant_is_of_type(value, G_VARIANT_TYPE_DOUBLE)) facts.number = g_variant_get_double(value);
+                    g_variant_unref(value);
+                }
+                break;
+            case RolePart::url:
+                if (GVariant* body = bodyOf(reply, "(s)")) {
+                    const gchar* url = nullptr;
+                    g_variant_get(body, "(&s)", &url);
+                    if (url[0] != '\0') facts.url = url;
+                }
+                break;
+            case RolePart::documentUrl:
+                if (GVariant* body = bodyOf(reply, "(a{ss})")) {
+                    GVariant* map = g_variant_get_child_value(body, 0);
+                    auto attributes = readMap(map);
+                    g_variant_unref(map);
+                    for (const char* key : {"DocURL", "URI"}) {
+                        auto found = attributes.find(key);
+                        if (found != attributes.end() && !found->second.empty()) {
+                            facts.url = found->second;
+                            break;
+                        }
+                    }
+                }
+                break;
+            case RolePart::visibleChildren:
+                if (reply.kind == Reply::Kind::value) facts.visibleChildren = readRefs(reply);
+                break;
+        }
+    }
+}
+
+Call matchesCall(const std::string& path, std::vector<int> states, std::vector<uint32_t> roles, int count, bool deep) {
+    // Sets travel as bit fields of 32-bit words: two for states, four for roles.
+    gint32 stateBits[2] = {0, 0};
+    for (int state : states) stateBits[state / 32] |= static_cast<gint32>(1U << (state % 32));
+    gint32 roleBits[4] = {0, 0, 0, 0};
+    for (uint32_t role : roles) {
+        if (role < 128) roleBits[role / 32] |= static_cast<gint32>(1U << (role % 32));
+    }
+    GVariantBuilder stateList;
+    g_variant_builder_init(&stateList, G_VARIANT_TYPE("ai"));
+    for (gint32 word : stateBits) g_variant_builder_add(&stateList, "i", word);
+    GVariantBuilder roleList;
+    g_variant_builder_init(&roleList, G_VARIANT_TYPE("ai"));
+    for (gint32 word : roleBits) g_variant_builder_add(&roleList, "i", word);
+    GVariant* rule = g_variant_new("(aiia{ss}iaiiasib)", &stateList, ATSPI_Collection_MATCH_ALL, nullptr,
+                                   ATSPI_Collection_MATCH_ALL, &roleList,
+                                   roles.empty() ? ATSPI_Collection_MATCH_ALL : ATSPI_Collection_MATCH_ANY, nullptr,
+                                   ATSPI_Collection_MATCH_ALL, FALSE);
+    return call(path, "org.a11y.atspi.Collection", "GetMatches",
+                args(g_variant_new("(@(aiia{ss}iaiiasib)uib)", rule, ATSPI_Collection_SORT_ORDER_CANONICAL, count,
+                                   deep ? TRUE : FALSE)));
+}
+
+std::vector<ObjectRef> readRefs(const Reply& reply) {
+    std::vector<ObjectRef> refs;
+    GVariant* body = bodyOf(reply, "(a(so))");
+    if (!body) return refs;
+    GVariant* list = g_variant_get_child_value(body, 0);
+    gsize count = g_variant_n_children(list);
+    refs.reserve(count);
+    for (gsize i = 0; i < count; ++i) {
+        GVariant* pair = g_variant_get_child_value(list, i);
+        if (auto ref = readRef(pair)) refs.push_back(std::move(*ref));
+        g_variant_unref(pair);
+    }
+    g_variant_unref(list);
+    return refs;
+}
+
+platform::AXValue axValue(const ElementFacts& facts, const std::string& name,
+                          const std::function<platform::AXRef(const ObjectRef&)>& element) {
+    auto elements = [&](const std::vector<ObjectRef>& refs) {
+        std::vector<platform::AXRef> list;
+        list.reserve(refs.size());
+        for (const ObjectRef& ref : refs) list.push_back(element(ref));
+        return platform::AXValue(std::move(list));
+    };
+    auto text = [](const std::optional<std::string>& value) -> platform::AXValue {
+        if (!value) return std::monostate{};
+        return *value;
+    };
+    if (name == "AXRole") return axRole(facts.role, facts.states).role;
+    if (name == "AXSubrole") return text(axRole(facts.role, facts.states).subrole);
+    if (name == "AXTitle") return text(facts.name);
+    if (name == "AXDescription") return text(facts.description);
+    if (name == "AXHelp") return text(facts.help);
+    if (name == "AXValue") {
+        if (holdsCheck(facts.role)) return facts.states.has(ATSPI_STATE_CHECKED) ? 1.0 : 0.0;
+        if (facts.text) return *facts.text;
+        if (facts.number) return *facts.number;
+        return std::monostate{};
+    }
+    if (name == "AXPlaceholderValue") return text(attribute(facts, "placeholder-text"));
+    if (name == "AXPosition") {
+        if (!facts.extents) return std::monostate{};
+        return Point{double((*facts.extents)[0]), double((*facts.extents)[1])};
+    }
+    if (name == "AXSize") {
+        if (!facts.extents) return std::monostate{};
+        return Size{double((*facts.extents)[2]), double((*facts.extents)[3])};
+    }
+    if (name == "AXChildren") return elements(facts.children);
+    if (name == "AXVisibleRows" || name == "AXVisibleChildren") {
+        if (!facts.visibleChildren) return std::monostate{};
+        return elements(*facts.visibleChildren);
+    }
+    if (name == "AXURL") {
+        if (!facts.url) return std::monostate{};
+        return platform::AXUrl{*facts.url};
+    }
+    if (name == "AXIdentifier") {
+        if (auto id = nonEmpty(facts.accessibleId)) return *id;
+        return text(attribute(facts, "id"));
+    }
+    if (name == "AXSelected") return facts.states.has(ATSPI_STATE_SELECTED);
+    if (name == "AXFocused") return facts.states.has(ATSPI_STATE_FOCUSED);
+    if (name == "AXEnabled") return facts.states.has(ATSPI_STATE_ENABLED) || facts.states.has(ATSPI_STATE_SENSITIVE);
+    if (name == "AXParent") {
+        // An application's parent is the registry's desktop, which is no element here.
+        if (!facts.parent || facts.role == ATSPI_ROLE_APPLICATION) return std::monostate{};
+        return element(*facts.parent);
+    }
+    return std::monostate{};
+}
+
+}  // namespace nimbo::atspi

@@ -1,0 +1,241 @@
+// Other applications' controls read over the real accessibility bus, from a
+// GTK application of our own whose controls are known.
+#include <gtest/gtest.h>
+#include <X11/Xatom.h>
+#include <signal.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "Desktop.h"
+#include "ProbeWindow.h"
+#include "TestApp.h"
+#include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/x11/StackingWindowList.h"
+
+namespace nimbo::test {
+namespace {
+
+using platform::AXRef;
+using platform::AXValue;
+
+std::string text(const std::optional<AXValue>& value) {
+    if (!value) return "";
+    if (auto* string = std::get_if<std::string>(&*value)) return *string;
+    return "";
+}
+
+std::vector<AXRef> elements(const std::optional<AXValue>& value) {
+    if (!value) return {};
+    if (auto* list = std::get_if<std::vector<AXRef>>(&*value)) return *list;
+    return {};
+}
+
+bool inside(const Rect& inner, const GdkRectangle& outer) {
+    return inner.minX() >= outer.x && inner.minY() >= outer.y && inner.maxX() <= outer.x + outer.width &&
+           inner.maxY() <= outer.y + outer.height;
+}
+
+std::optional<platform::WindowInfo> windowOf(int pid) {
+    x11::StackingWindowList list("");
+    for (const auto& window : list.onScreen().value_or(std::vector<platform::WindowInfo>{})) {
+        if (window.ownerPid == pid) return window;
+    }
+    return std::nullopt;
+}
+
+TEST(Accessibility, ReadsTheControlsOfAGtkApplicationWhereTheyAre) {
+    TestApp app(200, 150);
+    atspi::AtspiAccessibility ax;
+    AXRef application = app.element(ax);
+    ASSERT_TRUE(application) << "the test application is on the accessibility bus";
+    EXPECT_EQ(ax.pid(application), app.pid());
+
+    auto windows = elements(ax.copy(application, "AXWindows"));
+    ASSERT_EQ(windows.size(), 1u);
+    auto seen = walkAll(ax, windows[0]);
+    ASSERT_NE(find(seen, "AXWindow", "Nimbo Test App"), nullptr);
+
+    // The button's frame is where X has the window, and a click at its
+    // centre reaches the button itself.
+    const Seen* save = find(seen, "AXButton", "Save");
+    ASSERT_NE(save, nullptr);
+    ASSERT_TRUE(save->frame);
+    auto listed = windowOf(app.pid());
+    ASSERT_TRUE(listed);
+    EXPECT_TRUE(inside(*save->frame, serverGeometry(static_cast<unsigned long>(listed->number))));
+    const Point centre{save->frame->minX() + save->frame->size.width / 2,
+                       save->frame->minY() + save->frame->size.height / 2};
+    clickAt(static_cast<int>(centre.x), static_cast<int>(centre.y));
+    EXPECT_TRUE(waitUntil([&] { return app.said("clicked Save"); })) << "a click at the frame's centre";
+    EXPECT_FALSE(app.said("clicked Delete account"));
+    EXPECT_NE(find(seen, "AXButton", "Delete account"), nullptr);
+
+    const Seen* entry = find(seen, "AXTextField");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->placeholder, "Email address");
+    EXPECT_EQ(entry->value, AXValue(std::string()));
+    const Seen* check = find(seen, "AXCheckBox", "Remember me");
+    ASSERT_NE(check, nullptr);
+    EXPECT_EQ(check->value, AXValue(0.0));
+    EXPECT_NE(find(seen, "AXStaticText", "Signed in as Ada Lovelace"), nullptr);
+    const Seen* list = find(seen, "AXList");
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->visibleRows, 3u) << "rows on screen";
+
+    // Element at a position: the deepest one, the button.
+    AXRef hit = ax.elementAtPosition(application, centre);
+    ASSERT_TRUE(hit);
+    EXPECT_EQ(text(ax.copy(hit, "AXRole")), "AXButton");
+    EXPECT_EQ(text(ax.copy(hit, "AXTitle")), "Save");
+    EXPECT_EQ(ax.pid(hit), app.pid());
+    EXPECT_TRUE(ax.copy(hit, "AXParent"));
+    EXPECT_FALSE(ax.elementAtPosition(application, Point{1900, 1070})) << "a point outside its windows";
+
+    // The menu bar GTK put inside the window.
+    auto bar = ax.copy(application, "AXMenuBar");
+    ASSERT_TRUE(bar && std::holds_alternative<AXRef>(*bar));
+    AXRef menuBar = std::get<AXRef>(*bar);
+    EXPECT_EQ(text(ax.copy(menuBar, "AXRole")), "AXMenuBar");
+    std::vector<std::string> titles;
+    for (const AXRef& item : elements(ax.copy(menuBar, "AXChildren"))) {
+        auto values = ax.copyMultiple(item, {"AXTitle", "AXPosition", "AXSize", "AXSelected", "AXChildren"});
+        ASSERT_TRUE(values);
+        titles.push_back(std::get<std::string>((*values)[0]));
+        EXPECT_EQ((*values)[3], AXValue(false)) << "no menu is open";
+    }
+    EXPECT_EQ(titles, (std::vector<std::string>{"File", "Edit"}));
+}
+
+// An application that stops answering, or dies, fails the reads of it
+// within its time-out; the same adapter reads it again once it answers.
+TEST(Accessibility, AHungOrDeadApplicationOnlyFailsItsOwnReads) {
+    TestApp app(100, 100);
+    atspi::AtspiAccessibility ax;
+    ax.setReadAhead(0);  // so that nothing below the window is read in advance
+    AXRef application = app.element(ax);
+    ASSERT_TRUE(application);
+    auto windows = elements(ax.copy(application, "AXWindows"));
+    ASSERT_FALSE(windows.empty());
+    auto children = elements(ax.copy(windows[0], "AXChildren"));
+    ASSERT_FALSE(children.empty());
+    AXRef child = children[0];
+
+    app.process().signal(SIGSTOP);
+    ax.setMessagingTimeout(child, 0.3);
+    EXPECT_FALSE(ax.copyMultiple(child, walkAttributes())) << "the connection already open";
+    atspi::AtspiAccessibility fresh;
+    AXRef again = fresh.application(app.pid());
+    ASSERT_TRUE(again) << "found by the bus, which still answers for it";
+    fresh.setMessagingTimeout(again, 0.3);
+    EXPECT_FALSE(fresh.copyMultiple(again, walkAttributes())) << "a connection to be made";
+    EXPECT_FALSE(fresh.elementAtPosition(again, Point{150, 150}));
+
+    app.process().signal(SIGCONT);
+    auto values = ax.copyMultiple(child, walkAttributes());
+    ASSERT_TRUE(values) << "answers again";
+    EXPECT_NE(std::get_if<std::string>(&(*values)[0]), nullptr);
+    auto unread = std::get<std::vector<AXRef>>((*values)[8]);
+    ASSERT_FALSE(unread.empty());
+
+    app.process().signal(SIGKILL);
+    app.process().waitForExit(10.0);
+    EXPECT_FALSE(ax.copyMultiple(unread.back(), walkAttributes()));
+    EXPECT_TRUE(waitUntil([&] { return ax.application(app.pid()) == nullptr; })) << "gone from the bus";
+}
+
+TEST(WindowList, StacksWindowsFrontToBackWithTheirOwners) {
+    TestApp first(50, 60);
+    TestApp second(300, 200);
+    ProbeWindow dock(0, 0, 1920, 30);
+    ProbeWindow faint(600, 600, 200, 150);
+    Display* display = xDisplay();
+    const Atom dockType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(display, dock.window(), XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&dockType), 1);
+    const unsigned long half = 0x7FFFFFFF;
+    XChangeProperty(display, faint.window(), XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&half), 1);
+    XSync(display, False);
+
+    x11::StackingWindowList list("");
+    auto order = [&] {
+        std::vector<long> numbers;
+        for (const auto& window : list.onScreen().value_or(std::vector<platform::WindowInfo>{})) {
+            numbers.push_back(window.number);
+        }
+        return numbers;
+    };
+    auto windows = list.onScreen();
+    ASSERT_TRUE(windows);
+    const long firstNumber = windowOf(first.pid())->number;
+    const long secondNumber = windowOf(second.pid())->number;
+    for (const auto& window : *windows) {
+        EXPECT_NE(window.number, static_cast<long>(dock.window())) << "docks are left out";
+        if (window.number == static_cast<long>(faint.window())) {
+            EXPECT_NEAR(window.alpha.value_or(1), 0.5, 0.01);
+        }
+        if (window.ownerPid == second.pid()) {
+            const GdkRectangle real = serverGeometry(static_cast<unsigned long>(window.number));
+            EXPECT_EQ(window.bounds, (Rect{{double(real.x), double(real.y)}, {double(real.width), double(real.height)}}));
+            EXPECT_EQ(window.layer, 0);
+        }
+    }
+    auto before = order();
+    auto at = [&](const std::vector<long>& numbers, long number) {
+        return std::find(numbers.begin(), numbers.end(), number) - numbers.begin();
+    };
+    EXPECT_LT(at(before, secondNumber), at(before, firstNumber)) << "the later window is in front";
+    EXPECT_LT(at(before, static_cast<long>(faint.window())), at(before, secondNumber));
+
+    XRaiseWindow(display, static_cast<Window>(firstNumber));
+    XSync(display, False);
+    auto after = order();
+    EXPECT_EQ(at(after, firstNumber), 0) << "raised to the front";
+    EXPECT_LT(at(after, firstNumber), at(after, secondNumber));
+}
+
+// Under a window manager the listed bounds take in its frame, as the
+// accessibility window's frame does, so the two can be matched.
+TEST(WindowListUnderWindowManager, BoundsMatchTheAccessibilityWindowFrame) {
+    Child openbox({"openbox", "--sm-disable"}, {}, "");
+    ASSERT_TRUE(waitUntil([] {
+        Window root = DefaultRootWindow(xDisplay());
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0, after = 0;
+        unsigned char* data = nullptr;
+        XGetWindowProperty(xDisplay(), root, XInternAtom(xDisplay(), "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
+                           XA_WINDOW, &type, &format, &count, &after, &data);
+        if (data) XFree(data);
+        return count == 1;
+    }, 20.0));
+    TestApp app(400, 300);
+    atspi::AtspiAccessibility ax;
+    AXRef application = app.element(ax);
+    ASSERT_TRUE(application);
+    auto windows = elements(ax.copy(application, "AXWindows"));
+    ASSERT_FALSE(windows.empty());
+
+    // The window manager frames the window after it is shown.
+    std::optional<platform::WindowInfo> listed;
+    ASSERT_TRUE(waitUntil([&] {
+        listed = windowOf(app.pid());
+        return listed && listed->bounds &&
+               listed->bounds->size.height > serverGeometry(static_cast<unsigned long>(listed->number)).height;
+    })) << "openbox's title bar is part of the bounds";
+    auto position = ax.copy(windows[0], "AXPosition");
+    auto size = ax.copy(windows[0], "AXSize");
+    ASSERT_TRUE(position && size);
+    const Rect frame{std::get<Point>(*position), std::get<Size>(*size)};
+    const Rect bounds = *listed->bounds;
+    double apart = std::max({std::abs(frame.minX() - bounds.minX()), std::abs(frame.minY() - bounds.minY()),
+                             std::abs(frame.size.width - bounds.size.width),
+                             std::abs(frame.size.height - bounds.size.height)});
+    EXPECT_LE(apart, 6.0) << "listed " << bounds.minX() << "," << bounds.minY() << " " << bounds.size.width << "x"
+                          << bounds.size.height << ", read " << frame.minX() << "," << frame.minY() << " "
+                          << frame.size.width << "x" << frame.size.height;
+}
+
+}  // namespace
+}  // namespace nimbo::test
