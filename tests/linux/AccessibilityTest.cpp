@@ -1,7 +1,7 @@
 // Other applications' controls read over the real accessibility bus, from a
 // GTK application of our own whose controls are known.
-#include <gtest/gtest.h>
 #include <X11/Xatom.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -177,7 +177,8 @@ TEST(WindowList, StacksWindowsFrontToBackWithTheirOwners) {
         }
         if (window.ownerPid == second.pid()) {
             const GdkRectangle real = serverGeometry(static_cast<unsigned long>(window.number));
-            EXPECT_EQ(window.bounds, (Rect{{double(real.x), double(real.y)}, {double(real.width), double(real.height)}}));
+            EXPECT_EQ(window.bounds,
+                      (Rect{{double(real.x), double(real.y)}, {double(real.width), double(real.height)}}));
             EXPECT_EQ(window.layer, 0);
         }
     }
@@ -199,17 +200,19 @@ TEST(WindowList, StacksWindowsFrontToBackWithTheirOwners) {
 // accessibility window's frame does, so the two can be matched.
 TEST(WindowListUnderWindowManager, BoundsMatchTheAccessibilityWindowFrame) {
     Child openbox({"openbox", "--sm-disable"}, {}, "");
-    ASSERT_TRUE(waitUntil([] {
-        Window root = DefaultRootWindow(xDisplay());
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0, after = 0;
-        unsigned char* data = nullptr;
-        XGetWindowProperty(xDisplay(), root, XInternAtom(xDisplay(), "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
-                           XA_WINDOW, &type, &format, &count, &after, &data);
-        if (data) XFree(data);
-        return count == 1;
-    }, 20.0));
+    ASSERT_TRUE(waitUntil(
+        [] {
+            Window root = DefaultRootWindow(xDisplay());
+            Atom type = 0;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(xDisplay(), root, XInternAtom(xDisplay(), "_NET_SUPPORTING_WM_CHECK", False), 0, 1,
+                               False, XA_WINDOW, &type, &format, &count, &after, &data);
+            if (data) XFree(data);
+            return count == 1;
+        },
+        20.0));
     TestApp app(400, 300);
     atspi::AtspiAccessibility ax;
     AXRef application = app.element(ax);
@@ -229,9 +232,9 @@ TEST(WindowListUnderWindowManager, BoundsMatchTheAccessibilityWindowFrame) {
     ASSERT_TRUE(position && size);
     const Rect frame{std::get<Point>(*position), std::get<Size>(*size)};
     const Rect bounds = *listed->bounds;
-    double apart = std::max({std::abs(frame.minX() - bounds.minX()), std::abs(frame.minY() - bounds.minY()),
-                             std::abs(frame.size.width - bounds.size.width),
-                             std::abs(frame.size.height - bounds.size.height)});
+    double apart =
+        std::max({std::abs(frame.minX() - bounds.minX()), std::abs(frame.minY() - bounds.minY()),
+                  std::abs(frame.size.width - bounds.size.width), std::abs(frame.size.height - bounds.size.height)});
     EXPECT_LE(apart, 6.0) << "listed " << bounds.minX() << "," << bounds.minY() << " " << bounds.size.width << "x"
                           << bounds.size.height << ", read " << frame.minX() << "," << frame.minY() << " "
                           << frame.size.width << "x" << frame.size.height;

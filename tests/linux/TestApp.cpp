@@ -24,9 +24,9 @@ platform::AXRef TestApp::element(platform::Accessibility& accessibility) {
 
 const std::vector<std::string>& walkAttributes() {
     static const std::vector<std::string> names{
-        "AXRole",     "AXSubrole", "AXTitle",       "AXDescription",     "AXValue",
-        "AXPlaceholderValue", "AXPosition", "AXSize", "AXChildren", "AXVisibleRows",
-        "AXVisibleChildren", "AXContents", "AXHelp", "AXURL", "AXIdentifier"};
+        "AXRole",     "AXSubrole", "AXTitle",     "AXDescription", "AXValue",           "AXPlaceholderValue",
+        "AXPosition", "AXSize",    "AXChildren",  "AXVisibleRows", "AXVisibleChildren", "AXContents",
+        "AXHelp",     "AXURL",     "AXIdentifier"};
     return names;
 }
 

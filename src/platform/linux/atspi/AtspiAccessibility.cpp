@@ -35,9 +35,9 @@ std::optional<std::string> busAddress() {
     if (const char* address = std::getenv("AT_SPI_BUS_ADDRESS"); address && address[0] != '\0') return address;
     GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     if (!session) return std::nullopt;
-    GVariant* reply = g_dbus_connection_call_sync(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress",
-                                                  nullptr, G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE, 1000,
-                                                  nullptr, nullptr);
+    GVariant* reply =
+        g_dbus_connection_call_sync(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", nullptr,
+                                    G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, nullptr);
     g_object_unref(session);
     if (!reply) return std::nullopt;
     const gchar* address = nullptr;
@@ -107,10 +107,11 @@ std::optional<AtspiAccessibility::Route> AtspiAccessibility::route(const std::st
     }
     std::shared_ptr<CallPipe> direct;
     if (auto viaBusRoute = viaBus()) {
-        auto replies = send(*viaBusRoute,
-                            {busCall(busName, kRoot, "org.a11y.atspi.Application", "GetApplicationBusAddress")},
-                            deadline);
-        if (replies[0].kind == Reply::Kind::value && g_variant_is_of_type(replies[0].body.get(), G_VARIANT_TYPE("(s)"))) {
+        auto replies =
+            send(*viaBusRoute, {busCall(busName, kRoot, "org.a11y.atspi.Application", "GetApplicationBusAddress")},
+                 deadline);
+        if (replies[0].kind == Reply::Kind::value &&
+            g_variant_is_of_type(replies[0].body.get(), G_VARIANT_TYPE("(s)"))) {
             const gchar* address = nullptr;
             g_variant_get(replies[0].body.get(), "(&s)", &address);
             if (address[0] != '\0') direct = CallPipe::open(address, false, deadline);
@@ -164,8 +165,8 @@ platform::AXRef AtspiAccessibility::application(int pid) {
     Deadline deadline = after(kDefaultTimeout);
     auto pipe = bus(deadline);
     if (!pipe) return nullptr;
-    auto listed = pipe->callAll(
-        {busCall("org.a11y.atspi.Registry", kRoot, "org.a11y.atspi.Accessible", "GetChildren")}, deadline);
+    auto listed = pipe->callAll({busCall("org.a11y.atspi.Registry", kRoot, "org.a11y.atspi.Accessible", "GetChildren")},
+                                deadline);
     std::vector<ObjectRef> applications = readRefs(listed[0]);
 
     // The process ids of applications not seen before are asked all at once.
@@ -189,7 +190,8 @@ platform::AXRef AtspiAccessibility::application(int pid) {
     std::lock_guard lock(linksLock_);
     if (pids_.size() > 4096) pids_.clear();
     for (size_t i = 0; i < replies.size(); ++i) {
-        if (replies[i].kind != Reply::Kind::value || !g_variant_is_of_type(replies[i].body.get(), G_VARIANT_TYPE("(u)"))) {
+        if (replies[i].kind != Reply::Kind::value ||
+            !g_variant_is_of_type(replies[i].body.get(), G_VARIANT_TYPE("(u)"))) {
             continue;
         }
         guint32 owner = 0;
@@ -321,7 +323,8 @@ platform::AXRef AtspiAccessibility::focusedWindow(const Element& application, De
     }
     auto replies = send(*way, std::move(calls), deadline);
     for (size_t i = 0; i < replies.size(); ++i) {
-        if (replies[i].kind != Reply::Kind::value || !g_variant_is_of_type(replies[i].body.get(), G_VARIANT_TYPE("(au)"))) {
+        if (replies[i].kind != Reply::Kind::value ||
+            !g_variant_is_of_type(replies[i].body.get(), G_VARIANT_TYPE("(au)"))) {
             continue;
         }
         GVariantIter* iter = nullptr;

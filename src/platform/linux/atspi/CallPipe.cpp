@@ -128,9 +128,9 @@ std::vector<Reply> CallPipe::callAll(const std::vector<Call>& calls, Deadline de
             reply.errorName = "org.freedesktop.DBus.Error.InvalidArgs";
             continue;
         }
-        GDBusMessage* message = g_dbus_message_new_method_call(
-            call.destination.empty() ? nullptr : call.destination.c_str(), call.path.c_str(), call.interface.c_str(),
-            call.method.c_str());
+        GDBusMessage* message =
+            g_dbus_message_new_method_call(call.destination.empty() ? nullptr : call.destination.c_str(),
+                                           call.path.c_str(), call.interface.c_str(), call.method.c_str());
         if (call.arguments) g_dbus_message_set_body(message, call.arguments.get());
         guint32 serial = 0;
         if (g_dbus_connection_send_message(connection_, message, G_DBUS_SEND_MESSAGE_FLAGS_NONE, &serial, nullptr)) {

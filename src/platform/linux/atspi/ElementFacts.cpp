@@ -51,7 +51,8 @@ void readProperties(GVariant* all, ElementFacts& facts) {
         if (text && k == "Description") facts.description = g_variant_get_string(value, nullptr);
         if (text && k == "HelpText") facts.help = g_variant_get_string(value, nullptr);
         if (text && k == "AccessibleId") facts.accessibleId = g_variant_get_string(value, nullptr);
-        if (k == "Attributes" && g_variant_is_of_type(value, G_VARIANT_TYPE("a{ss}"))) facts.attributes = readMap(value);
+        if (k == "Attributes" && g_variant_is_of_type(value, G_VARIANT_TYPE("a{ss}")))
+            facts.attributes = readMap(value);
         if (k == "Parent" && g_variant_is_of_type(value, G_VARIANT_TYPE("(so)"))) facts.parent = readRef(value);
         g_variant_unref(value);
     }
@@ -216,10 +217,10 @@ Call matchesCall(const std::string& path, std::vector<int> states, std::vector<u
     GVariantBuilder roleList;
     g_variant_builder_init(&roleList, G_VARIANT_TYPE("ai"));
     for (gint32 word : roleBits) g_variant_builder_add(&roleList, "i", word);
-    GVariant* rule = g_variant_new("(aiia{ss}iaiiasib)", &stateList, ATSPI_Collection_MATCH_ALL, nullptr,
-                                   ATSPI_Collection_MATCH_ALL, &roleList,
-                                   roles.empty() ? ATSPI_Collection_MATCH_ALL : ATSPI_Collection_MATCH_ANY, nullptr,
-                                   ATSPI_Collection_MATCH_ALL, FALSE);
+    GVariant* rule =
+        g_variant_new("(aiia{ss}iaiiasib)", &stateList, ATSPI_Collection_MATCH_ALL, nullptr, ATSPI_Collection_MATCH_ALL,
+                      &roleList, roles.empty() ? ATSPI_Collection_MATCH_ALL : ATSPI_Collection_MATCH_ANY, nullptr,
+                      ATSPI_Collection_MATCH_ALL, FALSE);
     return call(path, "org.a11y.atspi.Collection", "GetMatches",
                 args(g_variant_new("(@(aiia{ss}iaiiasib)uib)", rule, ATSPI_Collection_SORT_ORDER_CANONICAL, count,
                                    deep ? TRUE : FALSE)));

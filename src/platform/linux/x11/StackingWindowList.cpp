@@ -74,7 +74,16 @@ bool StackingWindowList::connect() {
         if (reply) atoms[i] = reply->atom;
     }
     if (!atoms_) atoms_ = new Atoms;
-    *atoms_ = Atoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4], atoms[5], atoms[6], atoms[7], atoms[8], atoms[9],
+    *atoms_ = Atoms{atoms[0],
+                    atoms[1],
+                    atoms[2],
+                    atoms[3],
+                    atoms[4],
+                    atoms[5],
+                    atoms[6],
+                    atoms[7],
+                    atoms[8],
+                    atoms[9],
                     {atoms[10], atoms[11], atoms[12], atoms[13], atoms[14], atoms[15]}};
     return true;
 }
@@ -88,8 +97,8 @@ std::optional<std::vector<platform::WindowInfo>> StackingWindowList::onScreen() 
     // Bottom to top: the window manager's stacking list, else (no window
     // manager) the root's children in stacking order.
     std::vector<xcb_window_t> windows;
-    auto stacking = owned(xcb_get_property_reply(
-        c, xcb_get_property(c, 0, root_, a.stacking, XCB_ATOM_WINDOW, 0, 16384), nullptr));
+    auto stacking =
+        owned(xcb_get_property_reply(c, xcb_get_property(c, 0, root_, a.stacking, XCB_ATOM_WINDOW, 0, 16384), nullptr));
     if (stacking && stacking->format == 32 && xcb_get_property_value_length(stacking.get()) > 0) {
         auto* ids = static_cast<xcb_window_t*>(xcb_get_property_value(stacking.get()));
         windows.assign(ids, ids + xcb_get_property_value_length(stacking.get()) / 4);
