@@ -13,6 +13,9 @@ inline std::function<bool(const std::string& path)> openInApp;
 
 // (began, ended) of the last chord hold, on the platform clock.
 inline std::optional<std::pair<double, double>> lastHold;
+// When the shell last clicked by itself, on the platform clock: click
+// watching ignores its own clicks for a second.
+inline std::optional<double> lastOwnClick;
 // Drops the held offer: the generation moves on, so work still under way for
 // the old offer finds it stale.
 void dropHeld();

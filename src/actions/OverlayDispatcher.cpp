@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "app/AppDelegate.h"
+#include "ask/Watch.h"
 #include "base/Log.h"
 #include "bridge/Bridge.h"
 
@@ -30,8 +31,20 @@ void AppDelegate::handle(Overlay& overlay, const BridgeMessage& message) {
         std::erase_if(steerOwners, [&](const auto& owner) { return owner.expired() || owner.lock() == self; });
         if (payload && payload->is_boolean() && payload->get<bool>()) steerOwners.push_back(self);
         updateSteering();
+    } else if (channel == "nimbo:watch-frame") {
+        // The page's "hideOverlays" changes nothing: the shell is never in the picture.
+        if (message.id) Bridge::resolve(overlay.web(), *message.id, Watch::frame(platform_, overlay.screen()));
+    } else if (channel == "nimbo:want-cursor") {
+        auto self = overlay.shared_from_this();
+        std::erase_if(cursorWanters, [&](const auto& wanter) { return wanter.expired() || wanter.lock() == self; });
+        if (payload && payload->is_boolean() && payload->get<bool>()) cursorWanters.push_back(self);
+        pollCursor(!cursorWanters.empty());
+    } else if (channel == "nimbo:capture") {
+        if (message.id) captureForPage(overlay, *message.id);
     } else if (channel == "nimbo:frame-now") {
         if (message.id) Bridge::resolve(overlay.web(), *message.id, overlay.frameInfo());
+    } else if (channel == "nimbo:zoom") {
+        if (message.id) zoomForPage(overlay, payload, *message.id);
     } else if (message.kind == "invoke" && message.id) {
         Bridge::resolve(overlay.web(), *message.id, Json(nullptr));
     }

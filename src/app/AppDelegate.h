@@ -97,8 +97,19 @@ public:
     // Tells the key tap whether any page is steering the teleprompter.
     void updateSteering();
     void buildCaption();
-    // Wires the key tap's callbacks to the conversation with the pages and starts it.
+    // Watches clicks elsewhere, wires the key tap's callbacks to the
+    // conversation with the pages and starts it.
     void arm();
+    // Captures the display of `overlay` (absent: the one under the pointer),
+    // sends it the picture and then the elements on screen.
+    void captureAndSend(const std::shared_ptr<Overlay>& overlay);
+    // The element list of one capture, worked out off the main thread and sent
+    // to `overlay` (gone: the overlay under the pointer).
+    void sendElements(const Capture::Shot& shot, int capture, const std::weak_ptr<Overlay>& overlay);
+    // Abandons a press with a log line.
+    void endPress(const std::shared_ptr<Overlay>& overlay, const std::string& reason);
+    // Starts or stops streaming the pointer to the pages that want it.
+    void pollCursor(bool on);
     void watchNotchHover();
     // The control center, built the first time it is wanted, shown.
     void openControl();
@@ -122,6 +133,22 @@ private:
     void chordSteered(int step);
     void singleTap(double began);
     std::shared_ptr<Overlay> pressTargetOrUnderPointer();
+    // `overlay` while it lives, else the overlay under the pointer.
+    std::shared_ptr<Overlay> orUnderPointer(const std::shared_ptr<Overlay>& overlay);
+    // Runs `read` on a background queue and sends what it answers to `target`.
+    void sendLater(const std::weak_ptr<Overlay>& target, const std::string& channel, platform::Priority priority,
+                   MaybeJson (*read)());
+    void clickedElsewhere();
+    // One capture of `screen`, the control center in it when it is there.
+    Capture::Grab grabDisplay(const platform::Screen& screen);
+    // Encodes a shot off the main thread and hands the data address back.
+    void encodeLater(const Capture::Shot& shot, std::function<void(AppDelegate&, std::optional<std::string>)> done);
+    void sendCaptured(const Capture::Shot& shot, int capture, const std::weak_ptr<Overlay>& overlay,
+                      const std::optional<std::string>& dataURL);
+    void sendCursor();
+    // Page requests answered asynchronously.
+    void captureForPage(Overlay& overlay, long long id);
+    void zoomForPage(Overlay& overlay, const MaybeJson& payload, long long id);
     // Logs where an overlay landed against where its display is.
     void checkPlacement(Overlay& overlay);
     void finishQuit();

@@ -80,8 +80,8 @@ void AppDelegate::checkPlacement(Overlay& overlay) {
 }
 
 void AppDelegate::forget(Overlay& overlay) {
-    // 1. Nothing polls the pointer yet, so leaving the list is all it takes.
-    removeFrom(cursorWanters, overlay);
+    // The pointer stream stops with its last page.
+    if (removeFrom(cursorWanters, overlay)) pollCursor(!cursorWanters.empty());
     // 2.
     if (removeFrom(steerOwners, overlay)) updateSteering();
     // 3. An offer whose page is gone can never be accepted.

@@ -180,6 +180,11 @@ void Hotkey::setSteering(bool on) {
     }
 }
 
+void Hotkey::enableAgain() {
+    if (tap) tap->setEnabled(true);
+    if (steering && steerTap) steerTap->setEnabled(true);
+}
+
 void Hotkey::reset() {
     if (down) later([this] { onCancel(); });
     down = false;

@@ -30,6 +30,9 @@ public:
     // The tap has worked without interruption for more than 2.5 seconds.
     bool steadyListening() const;
     void setSteering(bool on);
+    // Switches the taps back on after work (a screen capture) that may have
+    // cost them their place.
+    void enableAgain();
 
     std::function<void()> onPress = [] {};
     std::function<void(double held, double began, bool steered)> onRelease = [](double, double, bool) {};

@@ -1,28 +1,38 @@
 // What the chord means in the conversation with the pages: a hold listens
-// (and later looks at the screen), a short tap confirms, two quick taps put
+// and then looks at the screen, a short tap confirms, two quick taps put
 // everything away, and while steering the arrows move the teleprompter.
 #include "actions/Actions.h"
 #include "app/AppDelegate.h"
 #include "base/Log.h"
 #include "display/Displays.h"
 #include "screen/Elements.h"
+#include "screen/ReadPage.h"
 
 namespace nimbo {
 namespace {
 
 constexpr double kHoldSeconds = 0.4;
 constexpr double kDoubleTapSeconds = 0.28;
+// The shell's own clicks are not the user's.
+constexpr double kOwnClickSeconds = 1.0;
 
 }  // namespace
 
 void AppDelegate::arm() {
-    // 2.
+    // Clicks elsewhere: in other applications, and in the control center.
+    auto& mice = platform_.mouseMonitors();
+    observers_.push_back(mice.addGlobalMouseDownMonitor(weakly([](AppDelegate& d) { d.clickedElsewhere(); })));
+    observers_.push_back(
+        mice.addLocalMouseDownMonitor(weakly([](AppDelegate& d, const std::shared_ptr<platform::PageWindow>& window) {
+            if (d.control && window && &d.control->window() == window.get()) d.clickedElsewhere();
+        })));
+
     hotkey.onPress = weakly([](AppDelegate& d) { d.chordPressed(); });
     hotkey.onSteer = weakly([](AppDelegate& d, int step) { d.chordSteered(step); });
     hotkey.onCancel = weakly([](AppDelegate& d) { d.chordCancelled(); });
     hotkey.onRelease =
         weakly([](AppDelegate& d, double held, double began, bool steered) { d.chordReleased(held, began, steered); });
-    // 3. Without Accessibility the walk-through restarts the tap later.
+    // Without Accessibility the walk-through restarts the tap later.
     if (!platform_.permissions().accessibilityTrusted()) {
         Log::line("nimbo: the key tap waits for Accessibility");
         return;
@@ -30,20 +40,37 @@ void AppDelegate::arm() {
     if (!hotkey.start()) Log::line("nimbo: could not install the key tap — grant Accessibility and restart");
 }
 
+void AppDelegate::clickedElsewhere() {
+    if (Actions::lastOwnClick && platform_.clock().now() - *Actions::lastOwnClick <= kOwnClickSeconds) return;
+    for (const auto& overlay : overlays) overlay->emit("nimbo:clicked", std::nullopt);
+}
+
 std::shared_ptr<Overlay> AppDelegate::pressTargetOrUnderPointer() {
     if (auto target = pressTarget.lock()) return target;
     return overlayOn(std::nullopt);
 }
 
+std::shared_ptr<Overlay> AppDelegate::orUnderPointer(const std::shared_ptr<Overlay>& overlay) {
+    return overlay ? overlay : overlayOn(std::nullopt);
+}
+
+void AppDelegate::sendLater(const std::weak_ptr<Overlay>& target, const std::string& channel,
+                            platform::Priority priority, MaybeJson (*read)()) {
+    auto send = weakly([target, channel](AppDelegate&, const MaybeJson& answer) {
+        if (auto overlay = target.lock()) overlay->emit(channel, answer);
+    });
+    platform_.queues().async(
+        priority, [read, send, &main = platform_.main()] { main.post([send, answer = read()] { send(answer); }); });
+}
+
 void AppDelegate::chordPressed() {
-    // 1. The teleprompter's page keeps the conversation while it steers.
+    // The teleprompter's page keeps the conversation while it steers.
     std::shared_ptr<Overlay> target;
     for (const auto& owner : steerOwners) {
         if ((target = owner.lock())) break;
     }
     if (!target) target = overlayOn(std::nullopt);
     pressTarget = target;
-    // 2-3.
     auto& screens = platform_.screens();
     std::optional<platform::Screen> display;
     if (target) {
@@ -51,12 +78,15 @@ void AppDelegate::chordPressed() {
     } else {
         display = Displays::screenAt(screens, screens.mouseLocation());
     }
-    if (!display) {
+    if (display) {
+        Elements::prepare(Displays::topLeftBounds(screens, *display));
+        if (target) target->emit("nimbo:listen", std::nullopt);
+    } else {
         Elements::touch();
-        return;
     }
-    Elements::prepare(Displays::topLeftBounds(screens, *display));
-    if (target) target->emit("nimbo:listen", std::nullopt);
+    // Read ahead while the chord is held, off the main thread.
+    sendLater(target, "nimbo:pointed", platform::Priority::userInitiated, &Elements::atPointer);
+    sendLater(target, "nimbo:document", platform::Priority::utility, &ReadPage::prefetch);
 }
 
 void AppDelegate::chordSteered(int step) {
@@ -72,21 +102,22 @@ void AppDelegate::chordCancelled() {
 
 void AppDelegate::chordReleased(double held, double began, bool steered) {
     auto target = pressTargetOrUnderPointer();
-    // 1. A hold used to steer the teleprompter asks nothing.
+    // A hold used to steer the teleprompter asks nothing.
     if (steered) {
         Elements::discardEarly();
         return;
     }
-    // 2. A hold: a pending single tap is settled first.
+    // A hold: a pending single tap is settled first, then the screen is asked about.
     if (held >= kHoldSeconds) {
         if (auto pending = std::exchange(pendingTap, nullptr)) {
             pending->cancel();
             singleTap(pendingTapBegan_);
         }
         Actions::lastHold = std::make_pair(began, platform_.clock().now());
+        captureAndSend(target);
         return;
     }
-    // 3. A tap: the first waits to see whether a second follows.
+    // A tap: the first waits to see whether a second follows.
     Elements::discardEarly();
     if (!pendingTap) {
         if (target) target->emit("nimbo:tap", std::nullopt);
@@ -96,6 +127,7 @@ void AppDelegate::chordReleased(double held, double began, bool steered) {
     }
     pendingTap->cancel();
     pendingTap.reset();
+    Actions::dropHeld();
     Log::line("nimbo: double tap — everything put away");
     if (target) target->emit("nimbo:cancel", std::nullopt);
 }

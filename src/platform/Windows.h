@@ -45,6 +45,13 @@ public:
     virtual void makeKey() = 0;
     virtual void resignKey() = 0;
     virtual void setSharingType(SharingType type) = 0;
+    virtual SharingType sharingType() const = 0;
+    // Ordered in, whether or not anything covers it.
+    virtual bool isVisible() const = 0;
+    // Minimised out of sight.
+    virtual bool isMiniaturized() const = 0;
+    // Some of it can be seen on screen now.
+    virtual bool isOnScreenVisible() const = 0;
     // Told of a left mouse-down before the page gets it, with the point in
     // window coordinates (origin bottom-left).
     virtual void setMouseDownHandler(std::function<void(Point)> handler) = 0;

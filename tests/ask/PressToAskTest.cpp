@@ -15,6 +15,7 @@ protected:
     void SetUp() override {
         sim.displays.list = {display(1, {{0, 0}, {1920, 1080}}), display(2, {{1920, 0}, {1280, 1024}})};
         sim.displays.mouse = {2500, 500};
+        sim.capturer.displays = {{1, {{0, 0}, {1920, 1080}}}, {2, {{1920, 56}, {1280, 1024}}}};
         Actions::lastHold.reset();
         launch();
         ASSERT_EQ(delegate->overlays.size(), 2u);

@@ -11,8 +11,11 @@
 #include "platform/Unavailable.h"
 #include "platform/sim/SimApplication.h"
 #include "platform/sim/SimControlWindow.h"
+#include "platform/sim/SimImages.h"
 #include "platform/sim/SimKeyTaps.h"
 #include "platform/sim/SimKeychain.h"
+#include "platform/sim/SimMouseMonitors.h"
+#include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimStdio.h"
@@ -135,9 +138,9 @@ public:
     SimCookies cookieStore;
     SimScreens displays;
     SimKeyTaps keys{mainQueue};
-    platform::UnavailableMouseMonitors mice;
-    platform::UnavailableScreenCapture capturer;
-    platform::UnavailableImages pictures;
+    SimMouseMonitors mice;
+    SimScreenCapture capturer;
+    SimImages pictures;
     platform::UnavailableWindowList stacking;
     platform::UnavailableAccessibility ax;
     platform::UnavailableTextRecognition ocr;

@@ -95,6 +95,11 @@ public:
     void makeKey() override { key = true; }
     void resignKey() override { key = false; }
     void setSharingType(platform::SharingType type) override { sharing = type; }
+    // Unset, a window is shared as the window system's default has it.
+    platform::SharingType sharingType() const override { return sharing.value_or(platform::SharingType::readOnly); }
+    bool isVisible() const override { return visible; }
+    bool isMiniaturized() const override { return miniaturized; }
+    bool isOnScreenVisible() const override { return visible && !miniaturized && !covered; }
     void setMouseDownHandler(std::function<void(Point)> handler) override { mouseDown_ = std::move(handler); }
 
     // The user presses the left button at `point` (window coordinates). Like
@@ -105,6 +110,8 @@ public:
     std::optional<platform::SharingType> sharing;
     SimWebView webView;
     bool visible = false;
+    bool miniaturized = false;
+    bool covered = false;  // wholly hidden behind other windows
     bool closed = false;
     bool key = false;
 

@@ -122,6 +122,20 @@ long WebPageWindow::windowNumber() const {
     return gdkWindow ? static_cast<long>(gdk_x11_window_get_xid(gdkWindow)) : 0;
 }
 
+bool WebPageWindow::isVisible() const {
+    return window_ && gtk_widget_get_visible(GTK_WIDGET(window_));
+}
+
+bool WebPageWindow::isMiniaturized() const {
+    GdkWindow* gdkWindow = window_ ? gtk_widget_get_window(GTK_WIDGET(window_)) : nullptr;
+    return gdkWindow && (gdk_window_get_state(gdkWindow) & GDK_WINDOW_STATE_ICONIFIED) != 0;
+}
+
+bool WebPageWindow::isOnScreenVisible() const {
+    GdkWindow* gdkWindow = window_ ? gtk_widget_get_window(GTK_WIDGET(window_)) : nullptr;
+    return gdkWindow && gdk_window_is_viewable(gdkWindow) && !isMiniaturized();
+}
+
 void WebPageWindow::close() {
     if (!window_) return;
     gtk_widget_destroy(GTK_WIDGET(window_));  // onDestroy clears window_

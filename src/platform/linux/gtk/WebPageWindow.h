@@ -47,11 +47,16 @@ public:
     // X cannot keep a window out of another client's capture; the shell's own
     // capture reads this to leave the window out.
     void setSharingType(platform::SharingType type) override { sharing_ = type; }
+    platform::SharingType sharingType() const override { return sharing_; }
+    bool isVisible() const override;
+    bool isMiniaturized() const override;
+    // X tells a client nothing about covering windows under a compositor:
+    // mapped, with every ancestor, and not iconified stands for seen.
+    bool isOnScreenVisible() const override;
     void setMouseDownHandler(std::function<void(Point)> handler) override { mouseDown_ = std::move(handler); }
 
     GtkWindow* gtkWindow() const { return window_; }
     bool isClosed() const { return window_ == nullptr; }
-    platform::SharingType sharingType() const { return sharing_; }
     // Puts the default arrow on the window until the page asks for another.
     void showArrowCursor();
 
