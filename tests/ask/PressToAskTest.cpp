@@ -1,46 +1,13 @@
 #include <gtest/gtest.h>
 
+#include "TwoDisplays.h"
 #include "actions/Actions.h"
-#include "support/ShellFixture.h"
 
 namespace nimbo {
 namespace {
 
-constexpr std::uint64_t kChord = 0x180000;
-
-// Two displays side by side, the pointer on the right one; the chord is
-// played on the simulated keyboard and the pages' events are read back.
-class PressToAskTest : public testing::ShellFixture {
-protected:
-    void SetUp() override {
-        sim.displays.list = {display(1, {{0, 0}, {1920, 1080}}), display(2, {{1920, 0}, {1280, 1024}})};
-        sim.displays.mouse = {2500, 500};
-        sim.capturer.displays = {{1, {{0, 0}, {1920, 1080}}}, {2, {{1920, 56}, {1280, 1024}}}};
-        Actions::lastHold.reset();
-        launch();
-        ASSERT_EQ(delegate->overlays.size(), 2u);
-        sim.advance(3.0);  // the frame sends are done
-        for (const auto& overlay : delegate->overlays) webOf(*overlay).calls.clear();
-    }
-
-    void hold(double seconds) {
-        sim.keys.setFlags(kChord);
-        sim.runUntilIdle();
-        sim.advance(seconds);
-        sim.keys.setFlags(0);
-        sim.runUntilIdle();
-    }
-    std::vector<std::string> channels(Overlay& overlay) {
-        std::vector<std::string> out;
-        for (const auto& [channel, payload] : webOf(overlay).emitted()) out.push_back(channel);
-        webOf(overlay).calls.clear();
-        return out;
-    }
-    Overlay& left() { return *delegate->overlays[0]; }
-    Overlay& right() { return *delegate->overlays[1]; }
-};
-
-using Channels = std::vector<std::string>;
+using PressToAskTest = testing::TwoDisplays;
+using testing::Channels;
 
 TEST_F(PressToAskTest, HoldListensOnTheDisplayUnderThePointer) {
     hold(0.6);
@@ -67,19 +34,61 @@ TEST_F(PressToAskTest, SteeringPageIsThePressTargetAndGetsTheSteps) {
 }
 
 TEST_F(PressToAskTest, TapsConfirmOrPutEverythingAway) {
+    // Taps 0.3 s apart: the first is confirmed while the second is held, and
+    // the second is a first tap again.
     hold(0.1);
-    EXPECT_EQ(channels(right()), (Channels{"nimbo:listen", "nimbo:tap"}));
+    sim.advance(0.2);
+    hold(0.1);
+    EXPECT_EQ(channels(right()), (Channels{"nimbo:listen", "nimbo:tap", "nimbo:listen", "nimbo:confirm", "nimbo:tap"}));
+    EXPECT_TRUE(delegate->confirmedAt.has_value());
     sim.advance(0.28);
     EXPECT_EQ(channels(right()), Channels{"nimbo:confirm"});
-    EXPECT_TRUE(delegate->confirmedAt.has_value());
 
-    sim.output.lines.clear();
+    // Taps 0.25 s apart put everything away, the held offer included.
+    const auto generation = Actions::generation();
     hold(0.1);
-    sim.advance(0.1);
+    sim.advance(0.15);
     hold(0.1);
     sim.advance(1.0);
     EXPECT_EQ(channels(right()), (Channels{"nimbo:listen", "nimbo:tap", "nimbo:listen", "nimbo:cancel"}));
     EXPECT_EQ(sim.output.lines, std::vector<std::string>{"nimbo: double tap — everything put away"});
+    EXPECT_EQ(Actions::generation(), generation + 1);
+}
+
+TEST_F(PressToAskTest, AHoldIsFourTenthsOfASecondOrMore) {
+    delegate->hotkey.onPress();
+    delegate->hotkey.onRelease(0.39, sim.now(), false);
+    EXPECT_TRUE(sim.capturer.requests.empty());
+    sim.advance(1.0);
+    delegate->hotkey.onPress();
+    delegate->hotkey.onRelease(0.4, sim.now(), false);
+    EXPECT_EQ(sim.capturer.requests.size(), 1u);
+    settle();
+    EXPECT_EQ(channels(right()),
+              (Channels{"nimbo:listen", "nimbo:tap", "nimbo:confirm", "nimbo:listen", "nimbo:pointed", "nimbo:document",
+                        "nimbo:pointed", "nimbo:document", "nimbo:captured", "nimbo:elements"}));
+}
+
+TEST_F(PressToAskTest, ClicksElsewhereReachEveryPageButNotTheShellsOwn) {
+    sim.mice.clickElsewhere();
+    EXPECT_EQ(channels(left()), Channels{"nimbo:clicked"});
+    EXPECT_EQ(channels(right()), Channels{"nimbo:clicked"});
+
+    Actions::lastOwnClick = sim.now();
+    sim.advance(1.0);
+    sim.mice.clickElsewhere();
+    EXPECT_TRUE(channels(right()).empty());
+    sim.advance(0.01);
+    sim.mice.clickElsewhere();
+    EXPECT_EQ(channels(right()), Channels{"nimbo:clicked"});
+
+    // In the shell's own windows only the control center counts.
+    auto controlWindow = window();
+    delegate->control = std::make_shared<Control>(controlWindow, delegate->origin);
+    sim.mice.clickIn(sim.pageWindows.made[0]);
+    EXPECT_TRUE(channels(right()).empty());
+    sim.mice.clickIn(controlWindow);
+    EXPECT_EQ(channels(right()), Channels{"nimbo:clicked"});
 }
 
 TEST_F(PressToAskTest, HoldSettlesAPendingTapThoughItsTimerIsLate) {
@@ -92,6 +101,7 @@ TEST_F(PressToAskTest, HoldSettlesAPendingTapThoughItsTimerIsLate) {
     }
     sim.runUntilIdle();
     EXPECT_EQ(channels(right()), (Channels{"nimbo:listen", "nimbo:tap", "nimbo:listen", "nimbo:confirm"}));
+    EXPECT_EQ(sim.capturer.requests.size(), 1u);
     // Settled, so the next tap is a first one and the late timer says nothing.
     hold(0.1);
     sim.advance(1.0);
