@@ -101,11 +101,11 @@ TEST_F(CaptureAndSendTest, TheKeyTapIsOnAgainAfterTheGrab) {
 }
 
 TEST_F(CaptureAndSendTest, TheControlCenterOnThatDisplayIsLetInForTheGrabOnly) {
-    auto controlWindow = window();
+    delegate->openControl();
+    auto controlWindow = sim.controlWindowMaker.made.back()->window;
     controlWindow->setFrame({{2000, 100}, {600, 400}});
     controlWindow->orderFront();
     controlWindow->setSharingType(platform::SharingType::none);
-    delegate->control = std::make_shared<Control>(controlWindow, delegate->origin);
 
     hold(0.6);
     EXPECT_EQ(sim.capturer.requests.back().including, controlWindow->windowNumber());

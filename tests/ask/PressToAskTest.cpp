@@ -83,8 +83,8 @@ TEST_F(PressToAskTest, ClicksElsewhereReachEveryPageButNotTheShellsOwn) {
     EXPECT_EQ(channels(right()), Channels{"nimbo:clicked"});
 
     // In the shell's own windows only the control center counts.
-    auto controlWindow = window();
-    delegate->control = std::make_shared<Control>(controlWindow, delegate->origin);
+    delegate->openControl();
+    auto controlWindow = sim.controlWindowMaker.made.back()->window;
     sim.mice.clickIn(sim.pageWindows.made[0]);
     EXPECT_TRUE(channels(right()).empty());
     sim.mice.clickIn(controlWindow);
