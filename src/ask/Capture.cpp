@@ -52,7 +52,8 @@ long span(std::optional<double> f, long half) {
 // The left (or top) edge of a region `size` long centred on the fraction `at`
 // of `length`, kept inside it.
 long start(double at, long length, long size) {
-    double edge = std::trunc(at * static_cast<double>(length)) - static_cast<double>(size / 2);
+    const long half = size / 2;  // whole pixels
+    double edge = std::trunc(at * static_cast<double>(length)) - static_cast<double>(half);
     edge = std::min(edge, static_cast<double>(length - size));
     return static_cast<long>(std::max(edge, 0.0));
 }
@@ -156,9 +157,8 @@ std::optional<Crop> crop(platform::Images& images, const platform::Image& image,
     if (!region) return std::nullopt;
     auto jpeg = images.jpeg(*region, 0.92);
     if (!jpeg) return std::nullopt;
-    const double fw = static_cast<double>(W);
-    const double fh = static_cast<double>(H);
-    return Crop{jpegDataURL(*jpeg), {{x0 / fw, y0 / fh}, {cw / fw, ch / fh}}};
+    auto fraction = [](long part, long whole) { return static_cast<double>(part) / static_cast<double>(whole); };
+    return Crop{jpegDataURL(*jpeg), {{fraction(x0, W), fraction(y0, H)}, {fraction(cw, W), fraction(ch, H)}}};
 }
 
 }  // namespace nimbo::Capture

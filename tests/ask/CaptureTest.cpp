@@ -90,7 +90,7 @@ TEST(CropTest, CutsTheRightPixels) {
     // Left half black, right half white: a region straddling the middle.
     auto image = SimImages::solid(2048, 1200, 0, 0, 0);
     auto pixels = std::make_shared<std::vector<std::uint8_t>>(*image.pixels);
-    for (int y = 0; y < 1200; ++y) std::fill_n(pixels->begin() + y * image.stride + 1024 * 4, 1024 * 4, 255);
+    for (int y = 0; y < 1200; ++y) std::fill_n(pixels->begin() + long{y} * image.stride + 1024L * 4, 1024 * 4, 255);
     image.pixels = pixels;
     SimImages images;
     auto crop = Capture::crop(images, image, {0.5, 0.5}, {}, {}, {});
