@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "control/ControlFixture.h"
+#include "control/Prefs.h"
 
 namespace nimbo {
 namespace {
@@ -22,6 +23,7 @@ TEST_F(ControlDispatcherTest, PrefWritesAnswerAndReachOverlaysOnlyForTheirKeys) 
     EXPECT_EQ(invoke("nimbo:pref-set", Json{{"key", "cursor"}, {"value", nullptr}}), true);
     EXPECT_EQ(invoke("nimbo:pref-set", Json{{"key", "board"}, {"value", "b"}}), true);
     EXPECT_EQ(invoke("nimbo:pref-set", Json{{"key", "volume"}, {"value", 1}}), false);
+    EXPECT_EQ(invoke("nimbo:pref-set", Json{{"key", "cursor"}, {"value", std::string(Prefs::kLimit, 'x')}}), false);
     EXPECT_EQ(invoke("nimbo:pref-set", "cursor"), false);
     EXPECT_EQ(invoke("nimbo:pref-get", 7), nullptr);
     EXPECT_EQ(atOverlay(), (std::vector<std::pair<std::string, Json>>{

@@ -142,7 +142,8 @@ TEST_F(ControlTest, ClosingInFullScreenLeavesItFirstUnlessReopened) {
     ASSERT_TRUE(controlWindow->isFullScreen());
 
     EXPECT_FALSE(controlWindow->userCloses());
-    EXPECT_TRUE(control.hide()) << "a second close while leaving doesn't toggle back in";
+    EXPECT_TRUE(control.hide());
+    EXPECT_EQ(controlWindow->toggles, 2) << "a second close while leaving doesn't toggle back in";
     EXPECT_EQ(controlWindow->mutes, 2);
     EXPECT_TRUE(controlWindow->isVisible()) << "still leaving full screen";
     controlWindow->finishFullScreen();

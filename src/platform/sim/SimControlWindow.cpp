@@ -12,6 +12,7 @@ SimControlWindow::SimControlWindow(const platform::ControlWindowOptions& made, S
 }
 
 void SimControlWindow::toggleFullScreen() {
+    ++toggles;
     if (transition) return;
     transition = !fullScreen;
     notify(*transition ? FullScreenChange::willEnter : FullScreenChange::willExit);

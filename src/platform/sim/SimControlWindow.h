@@ -49,6 +49,7 @@ public:
     bool fullScreen = false;
     std::optional<bool> transition;  // entering (true) or leaving (false) full screen
     int activations = 0;
+    int toggles = 0;
     platform::MouseEventKind currentEvent = platform::MouseEventKind::none;
     bool leftPressed = false;
     int drags = 0, miniaturizes = 0, zooms = 0, mutes = 0;
