@@ -142,14 +142,12 @@ void AppDelegate::handleControl(const BridgeMessage& message, Control& from) {
         if (auto pane = kPanes.find(name.value_or("")); pane != kPanes.end()) {
             platform_.workspace().openPrivacyPane(pane->second);
         }
-    } else if (channel == "nimbo:sign-in") {
-        // The sign-in sheet arrives with the account subsystem.
-        answer(std::nullopt);
     } else if (channel == "nimbo:open-url") {
         if (auto address = text(payload); isWebAddress(address)) platform_.workspace().openURL(*address);
     } else if (channel == "nimbo:ask-screen") {
         askFromControl(payload, from);
     } else if (message.kind == "invoke" && message.id) {
+        // Also "nimbo:sign-in" until the sign-in sheet arrives with the account subsystem.
         answer(std::nullopt);
     }
 }
