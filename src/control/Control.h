@@ -27,7 +27,10 @@ public:
     Control(Passkey, platform::Platform& platform, std::shared_ptr<platform::ControlWindow> window, std::string home,
             MessageHandler onMessage);
 
-    platform::ControlWindow& window() { return *window_; }
+    // The window as every page window of the shell is (order, key, sharing type).
+    platform::PageWindow& window() { return window_->page(); }
+    // What only this window does: full screen, dragging, dialogs.
+    platform::ControlWindow& controlWindow() { return *window_; }
     platform::WebView& web() { return window_->page().web(); }
     const std::string& home() const { return home_; }
 

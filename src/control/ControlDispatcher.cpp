@@ -84,7 +84,7 @@ void AppDelegate::handleControl(const BridgeMessage& message, Control& from) {
     } else if (channel == "nimbo:fullscreen") {
         from.toggleFullScreen();
     } else if (channel == "nimbo:fullscreen-now") {
-        answer(from.window().isFullScreen());
+        answer(from.controlWindow().isFullScreen());
     } else if (channel == "nimbo:drag-window") {
         from.dragWindow();
     } else if (channel == "nimbo:title-double-click") {

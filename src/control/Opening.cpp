@@ -27,7 +27,7 @@ void AppDelegate::applyVisibility() {
     // The notch island's window arrives with the island.
     for (const auto& overlay : overlays) overlay->window().page().setSharingType(type);
     if (caption) caption->window().page().setSharingType(type);
-    if (control) control->window().page().setSharingType(type);
+    if (control) control->window().setSharingType(type);
     platform_.statusItem().setSharingType(type);
 }
 
