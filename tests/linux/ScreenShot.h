@@ -4,12 +4,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/Images.h"
+
 namespace nimbo::test {
 
 class ScreenShot {
 public:
     // The root window's pixels in the given root rectangle.
     static ScreenShot of(int x, int y, int width, int height);
+    // A BGRX picture's pixels in the given rectangle of it.
+    static ScreenShot of(const platform::Image& image, int x, int y, int width, int height);
+    static ScreenShot of(const platform::Image& image) { return of(image, 0, 0, image.width, image.height); }
 
     // 0xRRGGBB at a point relative to the shot's top-left corner.
     std::uint32_t at(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }

@@ -8,22 +8,10 @@
 #include <gdk/gdkx.h>
 
 #include "Desktop.h"
-#include "ProbeWindow.h"
-#include "ScreenShot.h"
-#include "platform/linux/gtk/WebPageWindow.h"
+#include "OverlayOverAWindow.h"
 
 namespace nimbo::test {
 namespace {
-
-// The window under the overlay, in root coordinates, and its colour.
-constexpr int kProbeX = 300, kProbeY = 200, kProbeWidth = 800, kProbeHeight = 500;
-constexpr std::uint32_t kTeal = 0x20A090;
-// The box the page paints, in page (= root) coordinates, inside the probe.
-constexpr int kBoxX = 500, kBoxY = 300, kBoxWidth = 200, kBoxHeight = 100;
-
-bool composited() {
-    return gdk_screen_is_composited(gdk_screen_get_default());
-}
 
 bool boundingShaped(platform::PageWindow& window) {
     Display* display = xDisplay();
@@ -34,61 +22,10 @@ bool boundingShaped(platform::PageWindow& window) {
     return shaped != 0;
 }
 
-ScreenShot probeArea() {
-    return ScreenShot::of(kProbeX, kProbeY, kProbeWidth, kProbeHeight);
-}
-
 // Share of the probe's pixels that differ between two shots.
 double differingShare(const ScreenShot& a, const ScreenShot& b) {
     return static_cast<double>(a.differing(b)) / (kProbeWidth * kProbeHeight);
 }
-
-// The reference server's overlay page in a whole-screen overlay window over a teal window.
-class OverlayOverAWindow {
-public:
-    OverlayOverAWindow() : probe_(kProbeX, kProbeY, kProbeWidth, kProbeHeight, kTeal) {
-        EXPECT_TRUE(waitUntil([&] { return probe_.shown() && probeArea().at(10, 10) == kTeal; }))
-            << "the window under the overlay shows";
-        bare_ = probeArea();
-        bare_.keep(std::string(composited() ? "composited" : "plain") + "-bare");
-
-        window_ = makeOverlayWindow(Rect{{0, 0}, {1920, 1080}});
-        window_->setIgnoresMouse(true);
-        window_->orderFront();
-        EXPECT_TRUE(loadPage(window_->web(), server_.origin() + "/spatial/overlay?display=0&dx=0&dy=0&dw=1920&dh=1080"))
-            << "the overlay page loads";
-    }
-    ~OverlayOverAWindow() { window_->close(); }
-
-    platform::PageWindow& window() { return *window_; }
-    const ScreenShot& bare() const { return bare_; }
-
-    void run(const std::string& body) { ASSERT_FALSE(runScript(window_->web(), body).error); }
-    void paintBox(const std::string& colour) {
-        run("const box = document.createElement('div'); box.id = 'test-box';"
-            "box.style.cssText = 'position:fixed;left:" +
-            std::to_string(kBoxX) + "px;top:" + std::to_string(kBoxY) + "px;width:" + std::to_string(kBoxWidth) +
-            "px;height:" + std::to_string(kBoxHeight) + "px;background:" + colour +
-            "'; document.body.appendChild(box); return true;");
-    }
-    void removeBox() { run("document.getElementById('test-box').remove(); return true;"); }
-
-    // The centre of the box as the screen shows it.
-    static std::uint32_t boxCentre() {
-        return ScreenShot::of(kBoxX + kBoxWidth / 2, kBoxY + kBoxHeight / 2, 1, 1).at(0, 0);
-    }
-    // Differing pixels inside the box and outside it, against the bare shot.
-    std::pair<int, int> differingInAndOut(const ScreenShot& shot) const {
-        const int inside = shot.differing(bare_, kBoxX - kProbeX, kBoxY - kProbeY, kBoxWidth, kBoxHeight);
-        return {inside, shot.differing(bare_) - inside};
-    }
-
-private:
-    ProbeWindow probe_;
-    DevServer server_;
-    ScreenShot bare_;
-    std::shared_ptr<platform::PageWindow> window_;
-};
 
 TEST(SeeThrough, WithoutACompositorOnlyWhatThePagePaintsCoversTheDesktop) {
     ASSERT_FALSE(composited()) << "the test X server runs no compositing manager";

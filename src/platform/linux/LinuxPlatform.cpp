@@ -10,6 +10,7 @@
 #include "platform/linux/gtk/DesktopApplication.h"
 #include "platform/linux/gtk/RendererLaunchGuard.h"
 #include "platform/linux/gtk/SharedCookies.h"
+#include "platform/linux/image/JpegImages.h"
 #include "platform/linux/system/BundleFile.h"
 #include "platform/linux/system/DesktopPermissions.h"
 #include "platform/linux/system/JsonDefaults.h"
@@ -19,6 +20,7 @@
 #include "platform/linux/x11/RandrScreens.h"
 #include "platform/linux/x11/StackingWindowList.h"
 #include "platform/linux/x11/XInputKeyTaps.h"
+#include "platform/linux/x11/XScreenCapture.h"
 
 namespace nimbo::x11 {
 namespace {
@@ -72,8 +74,8 @@ private:
     RandrScreens screens_;
     XInputKeyTaps keyTaps_;
     platform::UnavailableMouseMonitors mouseMonitors_;
-    platform::UnavailableScreenCapture screenCapture_;
-    platform::UnavailableImages images_;
+    XScreenCapture screenCapture_;
+    JpegImages images_;
     StackingWindowList windowList_;
     atspi::AtspiAccessibility accessibility_;
     platform::UnavailableTextRecognition textRecognition_;

@@ -22,12 +22,15 @@
 //  [x] KeyTaps          XInput 2 raw key events (listen-only), passive grabs in sync mode (active),
 //                       XTest posting with the marker, logind / screen-saver signals on D-Bus
 //  [x] Screens          RandR 1.5 monitors (edited ones too), primary first; pointer location
+//  [x] ScreenCapture    one monitor through XShm, the shell's windows rebuilt away from the
+//                       other windows' Composite pixmaps; pointer from XFixes
+//  [x] Images           Lanczos-3 scaling, libjpeg-turbo JPEG, linear grey
 // Lacking:
 //  [ ] Wayland sessions (X11 and XWayland only; GDK is held to its X11 backend)
 //  [ ] a main menu bar: Ctrl+Q on the shell's windows stands in for the quit item
 //  [ ] Keychain, StatusItem, MenuBar, ControlWindows, Workspace: "not available" stand-ins
 //  [ ] sharing type: X cannot keep a window out of another client's capture; the
-//      type is recorded for the shell's own capture to honour
+//      shell's own capture leaves all of its windows out
 #include <memory>
 
 #include "platform/Platform.h"

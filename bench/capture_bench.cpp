@@ -1,0 +1,152 @@
+// What a press costs before the model sees the screen: capture of a
+// 1920x1080 monitor (pointer drawn in) + scale-if-needed + JPEG at 0.82 +
+// Base64, against scrot writing a JPEG of the same screen, run side by side.
+// The screen shows a busy scene (text, gradients, colour blocks) painted on
+// the root window, so neither encoder gets a flat picture. With --overlay a
+// window of the shell paints a box over it, so the capture takes the path
+// that leaves the shell's windows out.
+//
+//   bench/capture_bench [--runs N] [--overlay]   (inside scripts/with-desktop)
+#include <X11/Xlib.h>
+#include <cairo-xlib.h>
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "platform/linux/LinuxPlatform.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// Text in several sizes over gradients and blocks, as a desktop has.
+void paintScene(Display* display, int width, int height) {
+    const Window root = DefaultRootWindow(display);
+    const int screen = DefaultScreen(display);
+    const Pixmap pixmap = XCreatePixmap(display, root, static_cast<unsigned>(width), static_cast<unsigned>(height),
+                                        static_cast<unsigned>(DefaultDepth(display, screen)));
+    cairo_surface_t* surface =
+        cairo_xlib_surface_create(display, pixmap, DefaultVisual(display, screen), width, height);
+    cairo_t* cr = cairo_create(surface);
+    cairo_pattern_t* gradient = cairo_pattern_create_linear(0, 0, width, height);
+    cairo_pattern_add_color_stop_rgb(gradient, 0, 0.12, 0.2, 0.35);
+    cairo_pattern_add_color_stop_rgb(gradient, 1, 0.75, 0.55, 0.3);
+    cairo_set_source(cr, gradient);
+    cairo_paint(cr);
+    cairo_pattern_destroy(gradient);
+    for (int block = 0; block < 40; ++block) {
+        cairo_set_source_rgb(cr, (block * 37 % 100) / 100.0, (block * 61 % 100) / 100.0, (block * 17 % 100) / 100.0);
+        cairo_rectangle(cr, (block * 211) % (width - 200), (block * 137) % (height - 120), 180, 100);
+        cairo_fill(cr);
+    }
+    cairo_set_source_rgb(cr, 0.98, 0.98, 0.96);
+    cairo_rectangle(cr, 120, 80, 1100, 900);
+    cairo_fill(cr);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    for (int line = 0; line < 60; ++line) {
+        cairo_set_source_rgb(cr, 0.1, 0.1, line % 7 == 0 ? 0.6 : 0.1);
+        cairo_set_font_size(cr, 11 + line % 4 * 2);
+        cairo_move_to(cr, 140, 105 + line * 14.5);
+        cairo_show_text(cr, ("Line " + std::to_string(line) +
+                             ": The quick brown fox jumps over the lazy dog, 0123456789 — settings, files, windows.")
+                                .c_str());
+    }
+    cairo_destroy(cr);
+    cairo_surface_destroy(surface);
+    XSetWindowBackgroundPixmap(display, root, pixmap);
+    XClearWindow(display, root);
+    XFreePixmap(display, pixmap);
+    XSync(display, False);
+}
+
+double runScrot(const std::string& file) {
+    const auto start = Clock::now();
+    const std::string command = "scrot -o -q 82 -p " + file;
+    if (std::system(command.c_str()) != 0) {
+        std::fprintf(stderr, "scrot failed\n");
+        std::exit(1);
+    }
+    return millisecondsSince(start);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = 30;
+    bool overlay = false;
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+        if (!std::strcmp(argv[i], "--overlay")) overlay = true;
+    }
+    auto platform = nimbo::x11::makePlatform(argc, argv);
+    Display* display = XOpenDisplay(nullptr);
+    paintScene(display, DisplayWidth(display, DefaultScreen(display)), DisplayHeight(display, DefaultScreen(display)));
+
+    GtkWidget* window = nullptr;
+    if (overlay) {
+        // A shell window painting a box: it must be left out of the capture.
+        window = gtk_window_new(GTK_WINDOW_POPUP);
+        gtk_window_move(GTK_WINDOW(window), 400, 300);
+        gtk_window_resize(GTK_WINDOW(window), 600, 300);
+        gtk_widget_show_all(window);
+        for (int i = 0; i < 50; ++i) g_main_context_iteration(nullptr, FALSE);
+        XSync(display, False);
+    }
+
+    const auto screens = platform->screens().screens();
+    const long long id = *screens.front().number;
+    const int width = static_cast<int>(screens.front().frame.size.width * screens.front().backingScale);
+    const int height = static_cast<int>(screens.front().frame.size.height * screens.front().backingScale);
+    const double pointsWide = screens.front().frame.size.width;
+    const std::string scrotFile = std::string(g_get_tmp_dir()) + "/nimbo-bench-scrot.jpg";
+
+    std::vector<double> ours, theirs;
+    std::size_t urlLength = 0;
+    for (int run = 0; run < runs; ++run) {
+        const auto start = Clock::now();
+        auto grab = platform->screenCapture().capture(id, width, height, std::nullopt, true);
+        if (!grab.image) {
+            std::fprintf(stderr, "capture failed: %s\n", grab.error.c_str());
+            return 1;
+        }
+        nimbo::platform::Image image = *grab.image;
+        const int wide = static_cast<int>(std::lround(pointsWide));
+        if (wide >= 1 && image.width > static_cast<int>(1.2 * wide)) {
+            const int high = static_cast<int>(std::lround(static_cast<double>(wide) * image.height / image.width));
+            if (auto scaled = platform->images().scaled(image, wide, high)) image = *scaled;
+        }
+        auto jpeg = platform->images().jpeg(image, 0.82);
+        gchar* base64 = g_base64_encode(jpeg->data(), jpeg->size());
+        const std::string url = std::string("data:image/jpeg;base64,") + base64;
+        g_free(base64);
+        ours.push_back(millisecondsSince(start));
+        urlLength = url.size();
+        theirs.push_back(runScrot(scrotFile));
+    }
+    const double oursMedian = median(ours), theirsMedian = median(theirs);
+    std::printf("screen %dx%d%s, %d runs, data address %zu bytes\n", width, height,
+                overlay ? " under a shell window painting a box" : "", runs, urlLength);
+    std::printf("capture + scale-if-needed + JPEG 0.82 + Base64: median %.2f ms\n", oursMedian);
+    std::printf("scrot -o -q 82 -p FILE.jpg:                      median %.2f ms\n", theirsMedian);
+    std::printf("ratio (scrot / ours): %.1fx\n", theirsMedian / oursMedian);
+    if (window) gtk_widget_destroy(window);
+    XCloseDisplay(display);
+    return 0;
+}
