@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     const double pointsWide = screens.front().frame.size.width;
     const std::string scrotFile = std::string(g_get_tmp_dir()) + "/nimbo-bench-scrot.jpg";
 
-    std::vector<double> ours, theirs;
+    std::vector<double> ours, theirs, grabs, encodes;
     std::size_t urlLength = 0;
     for (int run = 0; run < runs; ++run) {
         const auto start = Clock::now();
@@ -126,6 +126,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "capture failed: %s\n", grab.error.c_str());
             return 1;
         }
+        grabs.push_back(millisecondsSince(start));
+        const auto encodeStart = Clock::now();
         nimbo::platform::Image image = *grab.image;
         const int wide = static_cast<int>(std::lround(pointsWide));
         if (wide >= 1 && image.width > static_cast<int>(1.2 * wide)) {
@@ -136,6 +138,7 @@ int main(int argc, char** argv) {
         gchar* base64 = g_base64_encode(jpeg->data(), jpeg->size());
         const std::string url = std::string("data:image/jpeg;base64,") + base64;
         g_free(base64);
+        encodes.push_back(millisecondsSince(encodeStart));
         ours.push_back(millisecondsSince(start));
         urlLength = url.size();
         theirs.push_back(runScrot(scrotFile));
@@ -144,6 +147,7 @@ int main(int argc, char** argv) {
     std::printf("screen %dx%d%s, %d runs, data address %zu bytes\n", width, height,
                 overlay ? " under a shell window painting a box" : "", runs, urlLength);
     std::printf("capture + scale-if-needed + JPEG 0.82 + Base64: median %.2f ms\n", oursMedian);
+    std::printf("  of which capture %.2f ms, scale + JPEG + Base64 %.2f ms\n", median(grabs), median(encodes));
     std::printf("scrot -o -q 82 -p FILE.jpg:                      median %.2f ms\n", theirsMedian);
     std::printf("ratio (scrot / ours): %.1fx\n", theirsMedian / oursMedian);
     if (window) gtk_widget_destroy(window);

@@ -143,11 +143,12 @@ TEST(Images, ScaleWithAFilterEncodeAndTurnGrey) {
     };
 
     // Black and white columns halved: every pixel mixes both, as nearest
-    // (all one or the other) would not.
+    // (all one or the other) would not. The edges, where the window is cut
+    // short, are left aside.
     const auto stripes = picture(64, 16, [](int x, int) { return x % 2 ? 0xFFFFFFu : 0u; });
     const auto halved = images.scaled(stripes, 32, 8);
     ASSERT_TRUE(halved);
-    for (int x = 0; x < 32; ++x)
+    for (int x = 2; x < 30; ++x)
         EXPECT_TRUE(near(ScreenShot::of(*halved).at(x, 4), 0x808080, 12))
             << x << ": " << std::hex << ScreenShot::of(*halved).at(x, 4);
     // A flat colour stays exactly itself.

@@ -16,10 +16,13 @@
 // as long as the shell runs: the server then keeps each window's picture and
 // copies it to the screen itself, which looks the same but costs a pixmap per
 // window. A compositor that starts later takes over as usual.
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "platform/ScreenCapture.h"
 #include "platform/linux/x11/PixelReader.h"
+#include "platform/linux/x11/StackComposer.h"
 #include "platform/linux/x11/XConnection.h"
 
 namespace nimbo::x11 {
@@ -36,11 +39,19 @@ public:
                            bool showCursor) override;
 
 private:
+    // The pixels of a capture: the last capture's again once its picture has
+    // been let go (a screen is 8 MB that the system would zero afresh), else new.
+    std::shared_ptr<std::vector<std::uint8_t>> buffer(std::size_t size);
     bool readable();
     bool composited();
+    // Rebuilds where the shown windows of the shell (but `including`) cover
+    // the picture; false when the server can't.
+    bool leaveOut(const std::vector<unsigned long>& shell, std::optional<long> including, const XRectangle& area,
+                  Picture32& picture);
 
     std::shared_ptr<XConnection> connection_;
     std::unique_ptr<PixelReader> reader_;
+    std::shared_ptr<std::vector<std::uint8_t>> spare_;
     bool cursorImages_ = false;
 };
 
