@@ -152,9 +152,9 @@ TEST(Images, ScaleWithAFilterEncodeAndTurnGrey) {
         EXPECT_TRUE(near(ScreenShot::of(*halved).at(x, 4), 0x808080, 12))
             << x << ": " << std::hex << ScreenShot::of(*halved).at(x, 4);
     // A flat colour stays exactly itself.
-    const auto flat = images.scaled(picture(300, 200, [](int, int) { return 0xFFFFFFu; }), 77, 51);
+    const auto flat = images.scaled(picture(300, 200, [](int, int) { return 0x8040C0u; }), 77, 51);
     ASSERT_TRUE(flat);
-    EXPECT_EQ(ScreenShot::of(*flat).differing(ScreenShot::of(picture(77, 51, [](int, int) { return 0xFFFFFFu; })), 0, 0,
+    EXPECT_EQ(ScreenShot::of(*flat).differing(ScreenShot::of(picture(77, 51, [](int, int) { return 0x8040C0u; })), 0, 0,
                                               77, 51, 0),
               0);
     EXPECT_FALSE(images.scaled(stripes, 0, 8));

@@ -24,7 +24,7 @@ double lanczos(double x) {
 }
 
 // For each output coordinate: the first source coordinate it reads, how many
-// it reads, and their weights (`taps` slots each), summing to exactly 1.
+// it reads, and their weights (`taps` slots each), summing to 1.
 struct Taps {
     int taps = 0;
     std::vector<int> first;
@@ -55,15 +55,9 @@ Taps tapsFor(int inSize, int outSize) {
         taps.first[static_cast<std::size_t>(out)] = low;
         taps.count[static_cast<std::size_t>(out)] = count;
         std::int16_t* weights = &taps.weights[static_cast<std::size_t>(out) * taps.taps];
-        int total = 0, largest = 0;
-        for (int k = 0; k < count; ++k) {
+        for (int k = 0; k < count; ++k)
             weights[k] =
                 static_cast<std::int16_t>(std::lround(raw[static_cast<std::size_t>(k)] / sum * (1 << kPrecision)));
-            total += weights[k];
-            if (weights[k] > weights[largest]) largest = k;
-        }
-        // Rounding must not leave a flat colour a shade off (white at 254).
-        weights[largest] = static_cast<std::int16_t>(weights[largest] + (1 << kPrecision) - total);
     }
     return taps;
 }
