@@ -1,6 +1,7 @@
-// What a press costs before the model sees the screen: capture of a
-// 1920x1080 monitor (pointer drawn in) + scale-if-needed + JPEG at 0.82 +
-// Base64, against scrot writing a JPEG of the same screen, run side by side.
+// What a press costs before the model sees the screen: Capture::grab of a
+// 1920x1080 monitor (pointer drawn in) and Capture::modelDataURL (scale if
+// needed, JPEG at 0.82, Base64), against scrot writing a JPEG of the same
+// screen, run side by side.
 // The screen shows a busy scene (text, gradients, colour blocks) painted on
 // the root window, so neither encoder gets a flat picture. With --overlay a
 // window of the shell paints a box over it, so the capture takes the path
@@ -20,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "ask/Capture.h"
 #include "platform/linux/LinuxPlatform.h"
 
 namespace {
@@ -111,7 +113,6 @@ int main(int argc, char** argv) {
     }
 
     const auto screens = platform->screens().screens();
-    const long long id = *screens.front().number;
     const int width = static_cast<int>(screens.front().frame.size.width * screens.front().backingScale);
     const int height = static_cast<int>(screens.front().frame.size.height * screens.front().backingScale);
     const double pointsWide = screens.front().frame.size.width;
@@ -121,33 +122,29 @@ int main(int argc, char** argv) {
     std::size_t urlLength = 0;
     for (int run = 0; run < runs; ++run) {
         const auto start = Clock::now();
-        auto grab = platform->screenCapture().capture(id, width, height, std::nullopt, true);
-        if (!grab.image) {
-            std::fprintf(stderr, "capture failed: %s\n", grab.error.c_str());
+        auto grab = nimbo::Capture::grab(*platform, screens.front(), std::nullopt);
+        if (!grab.shot) {
+            std::fprintf(stderr, "capture failed: %s\n", grab.error.description.c_str());
             return 1;
         }
         grabs.push_back(millisecondsSince(start));
         const auto encodeStart = Clock::now();
-        nimbo::platform::Image image = *grab.image;
-        const int wide = static_cast<int>(std::lround(pointsWide));
-        if (wide >= 1 && image.width > static_cast<int>(1.2 * wide)) {
-            const int high = static_cast<int>(std::lround(static_cast<double>(wide) * image.height / image.width));
-            if (auto scaled = platform->images().scaled(image, wide, high)) image = *scaled;
+        auto url = nimbo::Capture::modelDataURL(platform->images(), grab.shot->image, pointsWide, 0.82);
+        if (!url) {
+            std::fprintf(stderr, "encoding failed\n");
+            return 1;
         }
-        auto jpeg = platform->images().jpeg(image, 0.82);
-        gchar* base64 = g_base64_encode(jpeg->data(), jpeg->size());
-        const std::string url = std::string("data:image/jpeg;base64,") + base64;
-        g_free(base64);
         encodes.push_back(millisecondsSince(encodeStart));
         ours.push_back(millisecondsSince(start));
-        urlLength = url.size();
+        urlLength = url->size();
         theirs.push_back(runScrot(scrotFile));
     }
     const double oursMedian = median(ours), theirsMedian = median(theirs);
     std::printf("screen %dx%d%s, %d runs, data address %zu bytes\n", width, height,
                 overlay ? " under a shell window painting a box" : "", runs, urlLength);
-    std::printf("capture + scale-if-needed + JPEG 0.82 + Base64: median %.2f ms\n", oursMedian);
-    std::printf("  of which capture %.2f ms, scale + JPEG + Base64 %.2f ms\n", median(grabs), median(encodes));
+    std::printf("Capture::grab + Capture::modelDataURL:          median %.2f ms\n", oursMedian);
+    std::printf("  of which grab %.2f ms, modelDataURL (scale-if-needed + JPEG 0.82 + Base64) %.2f ms\n", median(grabs),
+                median(encodes));
     std::printf("scrot -o -q 82 -p FILE.jpg:                      median %.2f ms\n", theirsMedian);
     std::printf("ratio (scrot / ours): %.1fx\n", theirsMedian / oursMedian);
     if (window) gtk_widget_destroy(window);
