@@ -7,7 +7,8 @@
 // window of the shell paints a box over it, so the capture takes the path
 // that leaves the shell's windows out.
 //
-//   bench/capture_bench [--runs N] [--overlay]   (inside scripts/with-desktop)
+//   bench/capture_bench [--runs N] [--overlay] [--keep FILE.png]   (inside scripts/with-desktop)
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <cairo-xlib.h>
 #include <gtk/gtk.h>
@@ -74,8 +75,19 @@ void paintScene(Display* display, int width, int height) {
     cairo_surface_destroy(surface);
     XSetWindowBackgroundPixmap(display, root, pixmap);
     XClearWindow(display, root);
-    XFreePixmap(display, pixmap);
+    // Named as a wallpaper setter names it, so what the shell's windows cover
+    // can be rebuilt; the pixmap lives as long as this connection.
+    XChangeProperty(display, root, XInternAtom(display, "_XROOTPMAP_ID", False), XA_PIXMAP, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&pixmap), 1);
     XSync(display, False);
+}
+
+void writePng(const nimbo::platform::Image& image, const char* path) {
+    // Cairo's RGB24 is the same BGRX layout; it only reads the pixels here.
+    cairo_surface_t* surface = cairo_image_surface_create_for_data(
+        const_cast<unsigned char*>(image.pixels->data()), CAIRO_FORMAT_RGB24, image.width, image.height, image.stride);
+    cairo_surface_write_to_png(surface, path);
+    cairo_surface_destroy(surface);
 }
 
 double runScrot(const std::string& file) {
@@ -93,9 +105,11 @@ double runScrot(const std::string& file) {
 int main(int argc, char** argv) {
     int runs = 30;
     bool overlay = false;
+    const char* keep = nullptr;  // the last capture as a PNG, to look at
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--runs") && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
         if (!std::strcmp(argv[i], "--overlay")) overlay = true;
+        if (!std::strcmp(argv[i], "--keep") && i + 1 < argc) keep = argv[++i];
     }
     auto platform = nimbo::x11::makePlatform(argc, argv);
     Display* display = XOpenDisplay(nullptr);
@@ -137,6 +151,7 @@ int main(int argc, char** argv) {
         encodes.push_back(millisecondsSince(encodeStart));
         ours.push_back(millisecondsSince(start));
         urlLength = url->size();
+        if (keep && run == runs - 1) writePng(grab.shot->image, keep);
         theirs.push_back(runScrot(scrotFile));
     }
     const double oursMedian = median(ours), theirsMedian = median(theirs);
