@@ -45,7 +45,7 @@ void AppDelegate::endPress(const std::shared_ptr<Overlay>& overlay, const std::s
 }
 
 Capture::Grab AppDelegate::grabDisplay(const platform::Screen& screen) {
-    platform::PageWindow* controlWindow = control ? &control->window().page() : nullptr;
+    platform::PageWindow* controlWindow = control ? &control->window() : nullptr;
     auto revealed = Capture::reveal(platform_, controlWindow, screen);
     auto grabbed = Capture::grab(platform_, screen, revealed);
     // Whatever came of it, the control center goes back to how the user wants it.

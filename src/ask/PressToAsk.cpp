@@ -24,7 +24,7 @@ void AppDelegate::arm() {
     observers_.push_back(mice.addGlobalMouseDownMonitor(weakly([](AppDelegate& d) { d.clickedElsewhere(); })));
     observers_.push_back(
         mice.addLocalMouseDownMonitor(weakly([](AppDelegate& d, const std::shared_ptr<platform::PageWindow>& window) {
-            if (d.control && window && &d.control->window().page() == window.get()) d.clickedElsewhere();
+            if (d.control && window && &d.control->window() == window.get()) d.clickedElsewhere();
         })));
 
     hotkey.onPress = weakly([](AppDelegate& d) { d.chordPressed(); });
