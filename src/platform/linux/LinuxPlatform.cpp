@@ -11,6 +11,7 @@
 #include "platform/linux/gtk/RendererLaunchGuard.h"
 #include "platform/linux/gtk/SharedCookies.h"
 #include "platform/linux/image/JpegImages.h"
+#include "platform/linux/ocr/TesseractRecognition.h"
 #include "platform/linux/system/BundleFile.h"
 #include "platform/linux/system/DesktopPermissions.h"
 #include "platform/linux/system/JsonDefaults.h"
@@ -78,7 +79,7 @@ private:
     JpegImages images_;
     StackingWindowList windowList_;
     atspi::AtspiAccessibility accessibility_;
-    platform::UnavailableTextRecognition textRecognition_;
+    ocr::TesseractRecognition textRecognition_;
     platform::UnavailableKeychain keychain_;
     platform::UnavailableStatusItem statusItem_;
     platform::UnavailableMenuBar menuBar_;
