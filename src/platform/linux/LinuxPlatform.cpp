@@ -21,6 +21,7 @@
 #include "platform/linux/x11/RandrScreens.h"
 #include "platform/linux/x11/StackingWindowList.h"
 #include "platform/linux/x11/XInputKeyTaps.h"
+#include "platform/linux/x11/XInputMouseMonitors.h"
 #include "platform/linux/x11/XScreenCapture.h"
 
 namespace nimbo::x11 {
@@ -74,7 +75,7 @@ private:
     SharedCookies cookies_;
     RandrScreens screens_;
     XInputKeyTaps keyTaps_;
-    platform::UnavailableMouseMonitors mouseMonitors_;
+    XInputMouseMonitors mouseMonitors_{application_};
     XScreenCapture screenCapture_;
     JpegImages images_;
     StackingWindowList windowList_;
