@@ -1,7 +1,9 @@
 #include "platform/linux/ocr/Engines.h"
 
+#include <dlfcn.h>
 #include <tesseract/baseapi.h>
 
+#include <mutex>
 #include <string>
 
 namespace nimbo::ocr {
@@ -9,7 +11,25 @@ namespace nimbo::ocr {
 Engines::Engines(int initial) : initial_(initial) {}
 Engines::~Engines() = default;
 
+namespace {
+
+// Tesseract built with OpenMP spreads each step of the LSTM over four threads
+// that meet after every step; on two cores that costs about twice the
+// processor time of one thread. The bands already keep the cores busy, so the
+// runtime is told to run those regions on one thread. Nothing else in the
+// process uses OpenMP; without it in the process there is nothing to do.
+void keepOpenMpToOneThread() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        using SetLevels = void (*)(int);
+        if (auto set = reinterpret_cast<SetLevels>(dlsym(RTLD_DEFAULT, "omp_set_max_active_levels"))) set(0);
+    });
+}
+
+}  // namespace
+
 Engines::Engine Engines::make() {
+    keepOpenMpToOneThread();
     auto engine = std::make_unique<tesseract::TessBaseAPI>();
     // Screenshots carry no language correction worth its cost: the model reads
     // characters, and the core judges what looks misread.

@@ -74,8 +74,9 @@ platform::RecognisedText normalised(const PixelLine& line, int width, int height
 TesseractRecognition::TesseractRecognition(int bands) : bands_(bands > 0 ? bands : defaultBands()), engines_(bands_) {}
 
 std::optional<std::vector<platform::RecognisedText>> TesseractRecognition::recognise(const platform::Image& image) {
+    if (image.empty()) return std::vector<platform::RecognisedText>{};
     const GreyPicture picture = GreyPicture::from(image);
-    if (picture.width <= 0 || picture.height <= 0) return std::nullopt;
+    if (picture.width <= 0 || picture.height <= 0) return std::nullopt;  // pixels missing for its size
     const int wanted = std::clamp(picture.height / kLeastBandHeight, 1, bands_);
     std::vector<int> bounds = bandStarts(picture, wanted);
     bounds.push_back(picture.height);
