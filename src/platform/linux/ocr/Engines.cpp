@@ -30,6 +30,9 @@ void keepOpenMpToOneThread() {
 
 Engines::Engine Engines::make() {
     keepOpenMpToOneThread();
+    // Loading sets some of Tesseract's process-wide settings; one load at a time.
+    static std::mutex loading;
+    std::lock_guard lock(loading);
     auto engine = std::make_unique<tesseract::TessBaseAPI>();
     // Screenshots carry no language correction worth its cost: the model reads
     // characters, and the core judges what looks misread.

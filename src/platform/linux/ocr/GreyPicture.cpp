@@ -18,7 +18,7 @@ GreyPicture GreyPicture::from(const platform::Image& image) {
     for (int y = 0; y < image.height; ++y) {
         const std::uint8_t* pixel = source + static_cast<std::size_t>(y) * image.stride;
         for (int x = 0; x < image.width; ++x, pixel += 4) {
-            // Rec. 601 weights in eighths of a thousand: blue, green, red.
+            // Rec. 601 weights in 256ths: blue, green, red.
             *target++ = static_cast<std::uint8_t>((pixel[0] * 29 + pixel[1] * 150 + pixel[2] * 77) >> 8);
         }
     }
