@@ -72,6 +72,12 @@ std::string Url::scheme() const {
 std::string Url::host() const {
     return part(CURLUPART_HOST);
 }
+std::string Url::hostLowered() const {
+    std::string h = host();
+    for (char& c : h) c = static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+    return h;
+}
+
 bool Url::hasAuthorityHost() const {
     const size_t colon = text_.find(':');
     if (colon == std::string::npos || text_.compare(colon + 1, 2, "//") != 0) return false;

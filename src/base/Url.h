@@ -28,6 +28,9 @@ public:
     // Query items in order, percent-decoded; an item without "=" has an empty value.
     std::vector<std::pair<std::string, std::string>> queryItems() const;
     bool isFile() const { return scheme() == "file"; }
+    bool isWeb() const { return scheme() == "http" || scheme() == "https"; }
+    // The host lower-cased (hosts compare without case); empty when there is none.
+    std::string hostLowered() const;
 
     // Percent-encodes `value` for use as a query item's name or value.
     static std::string escapeQueryValue(const std::string& value);

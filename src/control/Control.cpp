@@ -1,7 +1,6 @@
 #include "control/Control.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "base/Log.h"
 #include "base/Url.h"
@@ -32,24 +31,12 @@ constexpr const char* kNoWritingSuggestions = R"((() => {
   document.addEventListener('DOMContentLoaded', off);
 })();)";
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
 // The host of an address, lower-cased; absent for an address without one
 // (the offline page, about:blank) or one that doesn't parse.
 std::optional<std::string> hostOf(const std::string& address) {
     auto url = Url::parse(address);
-    if (!url) return std::nullopt;
-    auto host = url->host();
-    if (host.empty()) return std::nullopt;
-    return lowered(host);
-}
-
-bool isWebAddress(const std::string& address) {
-    auto url = Url::parse(address);
-    return url && (url->scheme() == "http" || url->scheme() == "https");
+    if (!url || url->host().empty()) return std::nullopt;
+    return url->hostLowered();
 }
 
 }  // namespace
@@ -183,7 +170,7 @@ void Control::go(const std::string& path) {
     // An absolute path keeps home's scheme and authority.
     auto authority = home_.find('/', home_.find("//") + 2);
     auto target = Url::parse(home_.substr(0, authority) + path);
-    if (!target || lowered(target->host()) != lowered(home->host()) || target->port() != home->port()) return;
+    if (!target || target->hostLowered() != home->hostLowered() || target->port() != home->port()) return;
     load(target->text());
 }
 
@@ -267,7 +254,7 @@ bool Control::linkActivated(const std::string& url) {
 }
 
 void Control::newWindowRequested(const std::string& url) {
-    if (isWebAddress(url)) platform_.workspace().openURL(url);
+    if (auto parsed = Url::parse(url); parsed && parsed->isWeb()) platform_.workspace().openURL(url);
 }
 
 }  // namespace nimbo

@@ -34,7 +34,7 @@ MaybeJson member(const MaybeJson& payload, const char* name) {
 bool isWebAddress(const std::optional<std::string>& address) {
     if (!address) return false;
     auto url = Url::parse(*address);
-    return url && (url->scheme() == "http" || url->scheme() == "https");
+    return url && url->isWeb();
 }
 
 // The privacy panes the page may open by name.

@@ -1,21 +1,13 @@
 #include "meeting/MediaGrant.h"
 
-#include <algorithm>
-#include <cctype>
-
 #include "base/Url.h"
 
 namespace nimbo::MediaGrant {
 namespace {
 
-std::string lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return std::tolower(c); });
-    return text;
-}
-
 std::string hostOf(const std::string& address) {
     auto url = Url::parse(address);
-    return url ? lowered(url->host()) : std::string{};
+    return url ? url->hostLowered() : std::string{};
 }
 
 }  // namespace
