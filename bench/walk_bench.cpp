@@ -6,11 +6,13 @@
 //   nimbo_walk_bench [WIDGETS] [ROUNDS]
 #include <atspi/atspi.h>
 #include <gio/gio.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -98,6 +100,23 @@ double median(std::vector<double> values) {
     return values[values.size() / 2];
 }
 
+// CPU time a process has used, in milliseconds (user and system).
+double cpuMs(int pid) {
+    std::FILE* file = std::fopen(("/proc/" + std::to_string(pid) + "/stat").c_str(), "r");
+    if (!file) return 0;
+    char text[1024] = {};
+    size_t length = std::fread(text, 1, sizeof(text) - 1, file);
+    std::fclose(file);
+    text[length] = '\0';
+    // Fields 14 and 15, counted after the command name's closing parenthesis.
+    const char* rest = std::strrchr(text, ')');
+    unsigned long user = 0, system = 0;
+    if (!rest || std::sscanf(rest + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu", &user, &system) != 2) {
+        return 0;
+    }
+    return 1000.0 * double(user + system) / double(sysconf(_SC_CLK_TCK));
+}
+
 double msSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -138,24 +157,32 @@ int main(int argc, char** argv) {
     AtspiAccessible* naiveWindow = atspi_accessible_get_child_at_index(naiveApp, 0, nullptr);
 
     std::vector<double> adapterMs, naiveMs;
+    // CPU spent by the application answering and by this process asking, over all rounds.
+    double adapterApp = 0, adapterSelf = 0, naiveAppCpu = 0, naiveSelf = 0;
     size_t adapterNodes = 0, naiveNodes = 0;
     for (int round = 0; round < rounds; ++round) {
         {
             // A fresh adapter each round: nothing read before is reused, its
             // connection to the application is made again.
             nimbo::atspi::AtspiAccessibility ax;
+            const double app0 = cpuMs(pid), self0 = cpuMs(getpid());
             auto start = Clock::now();
             AXRef element = ax.application(pid);
             auto windows = ax.copy(element, "AXWindows");
             auto& list = std::get<std::vector<AXRef>>(*windows);
             adapterNodes = adapterWalk(ax, list.front());
             adapterMs.push_back(msSince(start));
+            adapterApp += cpuMs(pid) - app0;
+            adapterSelf += cpuMs(getpid()) - self0;
         }
         {
             atspi_accessible_clear_cache(naiveApp);
+            const double app0 = cpuMs(pid), self0 = cpuMs(getpid());
             auto start = Clock::now();
             naiveNodes = naiveWalk(naiveWindow);
             naiveMs.push_back(msSince(start));
+            naiveAppCpu += cpuMs(pid) - app0;
+            naiveSelf += cpuMs(getpid()) - self0;
         }
     }
     const double adapter = median(adapterMs), naive = median(naiveMs);
@@ -164,6 +191,10 @@ int main(int argc, char** argv) {
                 adapter, adapter / double(adapterNodes));
     std::printf("libatspi, one call per attribute:      %zu elements in %.1f ms = %.4f ms per element\n", naiveNodes,
                 naive, naive / double(naiveNodes));
+    const double adapterCount = double(adapterNodes) * rounds, naiveCount = double(naiveNodes) * rounds;
+    std::printf("CPU per element, application + asker: adapter %.3f + %.3f ms, libatspi %.3f + %.3f ms\n",
+                adapterApp / adapterCount, adapterSelf / adapterCount, naiveAppCpu / naiveCount,
+                naiveSelf / naiveCount);
     std::printf("ratio: %.1fx faster per element\n", (naive / double(naiveNodes)) / (adapter / double(adapterNodes)));
 
     g_object_unref(naiveWindow);

@@ -228,32 +228,33 @@ void AtspiAccessibility::store(const ObjectRef& ref, const ElementFacts& facts) 
     store_[key(ref)] = Stored{Clock::now(), facts};
 }
 
-std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, size_t readAhead) {
-    if (auto known = stored(element.ref)) return known;
+std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, size_t readAhead, bool needStates) {
+    if (auto known = stored(element.ref); known && (!needStates || known->statesKnown)) return known;
     Deadline deadline = after(element.timeout);
     auto way = route(element.ref.bus, deadline);
     if (!way) return std::nullopt;
 
-    // Breadth first from the element: each round trip carries the common
-    // calls of one more level and the role calls of the level before it.
+    // Breadth first from the element: each round trip carries the first
+    // calls of the elements found last and the second calls of those before.
+    // The element itself is always asked its states; the others only where
+    // their role has states worth reading.
     struct Waiting {
         ObjectRef ref;
         ElementFacts facts;
     };
     std::vector<ObjectRef> level{element.ref};
-    std::vector<Waiting> roles;
+    std::vector<Waiting> second;
     std::optional<ElementFacts> answer;
     size_t taken = 1;
-    bool first = true;
-    while (!level.empty() || !roles.empty()) {
+    while (!level.empty() || !second.empty()) {
         std::vector<Call> calls;
-        std::vector<size_t> roleStarts;
-        for (const Waiting& waiting : roles) {
-            roleStarts.push_back(calls.size());
-            auto more = roleCalls(waiting.ref.path, waiting.facts);
+        std::vector<size_t> starts;
+        for (const Waiting& waiting : second) {
+            starts.push_back(calls.size());
+            auto more = roleCalls(waiting.ref.path, waiting.facts, waiting.ref == element.ref);
             calls.insert(calls.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
         }
-        size_t commonStart = calls.size();
+        const size_t commonStart = calls.size();
         for (const ObjectRef& ref : level) {
             auto more = commonCalls(ref.path);
             calls.insert(calls.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
@@ -261,44 +262,45 @@ std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, si
         auto replies = send(*way, std::move(calls), deadline);
 
         bool timedOut = false;
-        for (size_t i = 0; i < roles.size(); ++i) {
-            size_t end = i + 1 < roles.size() ? roleStarts[i + 1] : commonStart;
-            bool complete = std::none_of(replies.begin() + roleStarts[i], replies.begin() + end,
-                                         [](const Reply& reply) { return reply.kind == Reply::Kind::missing; });
-            if (!complete) {
+        std::vector<ObjectRef> next;
+        for (size_t i = 0; i < second.size(); ++i) {
+            Waiting& waiting = second[i];
+            const size_t end = i + 1 < second.size() ? starts[i + 1] : commonStart;
+            if (std::any_of(replies.begin() + starts[i], replies.begin() + end,
+                            [](const Reply& reply) { return reply.kind == Reply::Kind::missing; })) {
+                if (waiting.ref == element.ref) return std::nullopt;
                 timedOut = true;
                 continue;
             }
-            readRole(replies, roleStarts[i], roles[i].facts);
-            store(roles[i].ref, roles[i].facts);
-            if (roles[i].ref == element.ref) answer = roles[i].facts;
-        }
-        roles.clear();
-
-        std::vector<ObjectRef> next;
-        for (size_t i = 0; i < level.size(); ++i) {
-            ElementFacts facts;
-            if (!readCommon(replies, commonStart + i * 5, facts)) {
-                if (replies[commonStart + i * 5].kind == Reply::Kind::missing) timedOut = true;
-                continue;
-            }
-            for (const ObjectRef& child : facts.children) {
+            readRole(replies, starts[i], waiting.facts, waiting.ref == element.ref);
+            store(waiting.ref, waiting.facts);
+            if (waiting.ref == element.ref) answer = waiting.facts;
+            for (const ObjectRef& child : waiting.facts.children) {
                 // Children in another application (an embedded one) are read when asked for.
                 if (taken >= readAhead + 1 || child.bus != element.ref.bus) continue;
                 next.push_back(child);
                 ++taken;
             }
-            if (roleCalls(level[i].path, facts).empty()) {
+        }
+
+        std::vector<Waiting> nextSecond;
+        for (size_t i = 0; i < level.size(); ++i) {
+            const size_t first = commonStart + i * kCommonCalls;
+            ElementFacts facts;
+            if (!readCommon(replies, first, facts)) {
+                if (level[i] == element.ref) return std::nullopt;  // gone, or did not answer
+                if (replies[first].kind == Reply::Kind::missing) timedOut = true;
+                continue;
+            }
+            if (roleCalls(level[i].path, facts, level[i] == element.ref).empty()) {
                 store(level[i], facts);
-                if (level[i] == element.ref) answer = facts;
             } else {
-                roles.push_back({level[i], std::move(facts)});
+                nextSecond.push_back({level[i], std::move(facts)});
             }
         }
-        if (first && !answer && roles.empty()) return std::nullopt;  // the element itself failed
-        first = false;
         if (timedOut) break;
         level = std::move(next);
+        second = std::move(nextSecond);
     }
     return answer;
 }
@@ -313,7 +315,7 @@ platform::AXRef AtspiAccessibility::firstMatch(const Element& root, uint32_t rol
 }
 
 platform::AXRef AtspiAccessibility::focusedWindow(const Element& application, Deadline deadline) {
-    auto app = facts(application, 0);
+    auto app = facts(application, 0, false);
     if (!app) return nullptr;
     auto way = route(application.ref.bus, deadline);
     if (!way || app->children.empty()) return nullptr;
@@ -341,7 +343,7 @@ platform::AXRef AtspiAccessibility::focusedWindow(const Element& application, De
 std::optional<platform::AXValue> AtspiAccessibility::special(const Element& element, const std::string& name) {
     Deadline deadline = after(element.timeout);
     if (name == "AXWindows") {
-        auto app = facts(element, 0);
+        auto app = facts(element, 0, false);
         if (!app) return std::nullopt;
         std::vector<platform::AXRef> windows;
         for (const ObjectRef& child : app->children) windows.push_back(elementFor(child, element.timeout));
@@ -356,7 +358,7 @@ std::optional<platform::AXValue> AtspiAccessibility::special(const Element& elem
         // window's, else the first window's that has one.
         std::vector<platform::AXRef> windows;
         if (auto window = focusedWindow(element, deadline)) windows.push_back(window);
-        if (auto app = facts(element, 0)) {
+        if (auto app = facts(element, 0, false)) {
             for (const ObjectRef& child : app->children) windows.push_back(elementFor(child, element.timeout));
         }
         for (const auto& window : windows) {
@@ -370,7 +372,7 @@ std::optional<platform::AXValue> AtspiAccessibility::special(const Element& elem
     if (name == "AXDocument") {
         auto page = firstMatch(element, ATSPI_ROLE_DOCUMENT_WEB, deadline);
         if (!page) return std::nullopt;
-        auto pageFacts = facts(static_cast<const Element&>(*page), 0);
+        auto pageFacts = facts(static_cast<const Element&>(*page), 0, false);
         if (!pageFacts || !pageFacts->url) return std::nullopt;
         return platform::AXValue(*pageFacts->url);
     }
@@ -387,7 +389,7 @@ std::optional<std::vector<platform::AXValue>> AtspiAccessibility::copyMultiple(c
                                                                                const std::vector<std::string>& names) {
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;
-    auto known = facts(*own, readAhead_);
+    auto known = facts(*own, readAhead_, std::any_of(names.begin(), names.end(), fromStates));
     if (!known) return std::nullopt;
     double timeout = own->timeout;
     auto make = [&](const ObjectRef& ref) { return elementFor(ref, timeout); };
@@ -407,7 +409,7 @@ std::optional<platform::AXValue> AtspiAccessibility::copy(const platform::AXRef&
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;
     if (isSpecial(name)) return special(*own, name);
-    auto known = facts(*own, 0);
+    auto known = facts(*own, 0, fromStates(name));
     if (!known) return std::nullopt;
     double timeout = own->timeout;
     platform::AXValue value = axValue(*known, name, [&](const ObjectRef& ref) { return elementFor(ref, timeout); });
@@ -419,7 +421,7 @@ platform::AXRef AtspiAccessibility::elementAtPosition(const platform::AXRef& app
     auto* app = dynamic_cast<Element*>(application.get());
     if (!app) return nullptr;
     Deadline deadline = after(app->timeout);
-    auto appFacts = facts(*app, 0);
+    auto appFacts = facts(*app, 0, false);
     if (!appFacts || appFacts->children.empty()) return nullptr;
     auto way = route(app->ref.bus, deadline);
     if (!way) return nullptr;

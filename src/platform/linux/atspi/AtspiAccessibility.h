@@ -56,7 +56,10 @@ private:
     std::vector<Reply> send(const Route& route, std::vector<Call> calls, Deadline deadline);
     std::optional<int> pidOfBus(const std::string& busName, Deadline deadline);
 
-    std::optional<ElementFacts> facts(const Element& element, size_t readAhead);
+    // What the element says, from the store or asked now with up to
+    // `readAhead` elements below it; `needStates` refuses stored facts
+    // without its states.
+    std::optional<ElementFacts> facts(const Element& element, size_t readAhead, bool needStates);
     std::optional<ElementFacts> stored(const ObjectRef& ref);
     void store(const ObjectRef& ref, const ElementFacts& facts);
     platform::AXRef elementFor(const ObjectRef& ref, double timeout);

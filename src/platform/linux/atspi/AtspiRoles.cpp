@@ -132,6 +132,31 @@ bool isDocument(uint32_t atspiRole) {
     return atspiRole == ATSPI_ROLE_DOCUMENT_WEB || atspiRole == ATSPI_ROLE_DOCUMENT_FRAME;
 }
 
+bool isStateless(uint32_t atspiRole) {
+    switch (atspiRole) {
+        case ATSPI_ROLE_PANEL:
+        case ATSPI_ROLE_FILLER:
+        case ATSPI_ROLE_LABEL:
+        case ATSPI_ROLE_STATIC:
+        case ATSPI_ROLE_PUSH_BUTTON:
+        case ATSPI_ROLE_IMAGE:
+        case ATSPI_ROLE_ICON:
+        case ATSPI_ROLE_SEPARATOR:
+        case ATSPI_ROLE_SCROLL_PANE:
+        case ATSPI_ROLE_SCROLL_BAR:
+        case ATSPI_ROLE_VIEWPORT:
+        case ATSPI_ROLE_SECTION:
+        case ATSPI_ROLE_PARAGRAPH:
+        case ATSPI_ROLE_HEADING:
+        case ATSPI_ROLE_LINK:
+        case ATSPI_ROLE_TOOL_BAR:
+        case ATSPI_ROLE_MENU_BAR:
+            return true;
+        default:
+            return false;
+    }
+}
+
 bool isListLike(uint32_t atspiRole) {
     return atspiRole == ATSPI_ROLE_LIST || atspiRole == ATSPI_ROLE_LIST_BOX || atspiRole == ATSPI_ROLE_TABLE ||
            atspiRole == ATSPI_ROLE_TREE_TABLE || atspiRole == ATSPI_ROLE_TREE;

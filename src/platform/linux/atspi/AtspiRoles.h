@@ -27,6 +27,9 @@ bool holdsNumber(uint32_t atspiRole);
 bool holdsCheck(uint32_t atspiRole);
 bool isLink(uint32_t atspiRole);
 bool isDocument(uint32_t atspiRole);
+// Roles none of whose states the core's attributes tell (a group, a label,
+// a plain button): their state set is not asked for.
+bool isStateless(uint32_t atspiRole);
 // Roles whose children are rows the toolkit may show only some of.
 bool isListLike(uint32_t atspiRole);
 

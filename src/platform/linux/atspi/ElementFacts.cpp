@@ -51,6 +51,9 @@ void readProperties(GVariant* all, ElementFacts& facts) {
         if (text && k == "Description") facts.description = g_variant_get_string(value, nullptr);
         if (text && k == "HelpText") facts.help = g_variant_get_string(value, nullptr);
         if (text && k == "AccessibleId") facts.accessibleId = g_variant_get_string(value, nullptr);
+        if (k == "ChildCount" && g_variant_is_of_type(value, G_VARIANT_TYPE_INT32)) {
+            facts.childCount = g_variant_get_int32(value);
+        }
         if (k == "Attributes" && g_variant_is_of_type(value, G_VARIANT_TYPE("a{ss}")))
             facts.attributes = readMap(value);
         if (k == "Parent" && g_variant_is_of_type(value, G_VARIANT_TYPE("(so)"))) facts.parent = readRef(value);
@@ -58,10 +61,12 @@ void readProperties(GVariant* all, ElementFacts& facts) {
     }
 }
 
-enum class RolePart { text, number, url, documentUrl, visibleChildren };
+enum class RolePart { states, children, text, number, url, documentUrl, visibleChildren };
 
-std::vector<RolePart> roleParts(const ElementFacts& facts) {
+std::vector<RolePart> roleParts(const ElementFacts& facts, bool withStates) {
     std::vector<RolePart> parts;
+    if (withStates || !isStateless(facts.role)) parts.push_back(RolePart::states);
+    if (facts.childCount != 0) parts.push_back(RolePart::children);
     if (holdsText(facts.role)) parts.push_back(RolePart::text);
     if (holdsNumber(facts.role)) parts.push_back(RolePart::number);
     if (isLink(facts.role)) parts.push_back(RolePart::url);
@@ -90,9 +95,7 @@ std::optional<std::string> attribute(const ElementFacts& facts, const char* key)
 std::vector<Call> commonCalls(const std::string& path) {
     return {
         call(path, kAccessible, "GetRole"),
-        call(path, kAccessible, "GetState"),
         call(path, kProperties, "GetAll", args(g_variant_new("(s)", kAccessible))),
-        call(path, kAccessible, "GetChildren"),
         // An application has no place on the screen, and its toolkit complains when asked for one.
         path == kApplicationPath
             ? call(path, kAccessible, "GetInterfaces")
@@ -103,26 +106,16 @@ std::vector<Call> commonCalls(const std::string& path) {
 bool readCommon(const std::vector<Reply>& replies, size_t first, ElementFacts& facts) {
     GVariant* role = bodyOf(replies[first], "(u)");
     if (!role) return false;
-    for (size_t i = first; i < first + 5; ++i) {
+    for (size_t i = first; i < first + kCommonCalls; ++i) {
         if (replies[i].kind == Reply::Kind::missing) return false;
     }
     g_variant_get(role, "(u)", &facts.role);
-    if (GVariant* states = bodyOf(replies[first + 1], "(au)")) {
-        GVariantIter* iter = nullptr;
-        g_variant_get(states, "(au)", &iter);
-        guint32 word = 0;
-        for (int index = 0; index < 2 && g_variant_iter_next(iter, "u", &word); ++index) {
-            facts.states.bits |= static_cast<uint64_t>(word) << (32 * index);
-        }
-        g_variant_iter_free(iter);
-    }
-    if (GVariant* all = bodyOf(replies[first + 2], "(a{sv})")) {
+    if (GVariant* all = bodyOf(replies[first + 1], "(a{sv})")) {
         GVariant* map = g_variant_get_child_value(all, 0);
         readProperties(map, facts);
         g_variant_unref(map);
     }
-    facts.children = readRefs(replies[first + 3]);
-    if (GVariant* extents = bodyOf(replies[first + 4], "((iiii))")) {
+    if (GVariant* extents = bodyOf(replies[first + 2], "((iiii))")) {
         std::array<int, 4> box{};
         g_variant_get(extents, "((iiii))", &box[0], &box[1], &box[2], &box[3]);
         if (box[2] >= 0 && box[3] >= 0) facts.extents = box;
@@ -130,10 +123,16 @@ bool readCommon(const std::vector<Reply>& replies, size_t first, ElementFacts& f
     return true;
 }
 
-std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts) {
+std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts, bool withStates) {
     std::vector<Call> calls;
-    for (RolePart part : roleParts(facts)) {
+    for (RolePart part : roleParts(facts, withStates)) {
         switch (part) {
+            case RolePart::states:
+                calls.push_back(call(path, kAccessible, "GetState"));
+                break;
+            case RolePart::children:
+                calls.push_back(call(path, kAccessible, "GetChildren"));
+                break;
             case RolePart::text:
                 calls.push_back(call(path, "org.a11y.atspi.Text", "GetText", args(g_variant_new("(ii)", 0, -1))));
                 break;
@@ -155,11 +154,26 @@ std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts) 
     return calls;
 }
 
-void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& facts) {
+void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& facts, bool withStates) {
     size_t index = first;
-    for (RolePart part : roleParts(facts)) {
+    for (RolePart part : roleParts(facts, withStates)) {
         const Reply& reply = replies[index++];
         switch (part) {
+            case RolePart::states:
+                if (GVariant* states = bodyOf(reply, "(au)")) {
+                    facts.statesKnown = true;
+                    GVariantIter* iter = nullptr;
+                    g_variant_get(states, "(au)", &iter);
+                    guint32 word = 0;
+                    for (int wordAt = 0; wordAt < 2 && g_variant_iter_next(iter, "u", &word); ++wordAt) {
+                        facts.states.bits |= static_cast<uint64_t>(word) << (32 * wordAt);
+                    }
+                    g_variant_iter_free(iter);
+                }
+                break;
+            case RolePart::children:
+                facts.children = readRefs(reply);
+                break;
             case RolePart::text:
                 if (GVariant* body = bodyOf(reply, "(s)")) {
                     const gchar* text = nullptr;
@@ -242,6 +256,10 @@ std::vector<ObjectRef> readRefs(const Reply& reply) {
     return refs;
 }
 
+bool fromStates(const std::string& name) {
+    return name == "AXSelected" || name == "AXFocused" || name == "AXEnabled";
+}
+
 platform::AXValue axValue(const ElementFacts& facts, const std::string& name,
                           const std::function<platform::AXRef(const ObjectRef&)>& element) {
     auto elements = [&](const std::vector<ObjectRef>& refs) {
@@ -286,6 +304,9 @@ platform::AXValue axValue(const ElementFacts& facts, const std::string& name,
     if (name == "AXIdentifier") {
         if (auto id = nonEmpty(facts.accessibleId)) return *id;
         return text(attribute(facts, "id"));
+    }
+    if (fromStates(name) && !facts.statesKnown) {
+        return std::monostate{};
     }
     if (name == "AXSelected") return facts.states.has(ATSPI_STATE_SELECTED);
     if (name == "AXFocused") return facts.states.has(ATSPI_STATE_FOCUSED);

@@ -1,7 +1,10 @@
 #pragma once
 // What one element said about itself over AT-SPI, and the calls that ask it.
-// Asking goes in two steps: what every element answers, then what only its
-// role has (a text's content, a slider's number, a link's address).
+// Asking goes in two steps: what every element answers (role, names,
+// extents), then what depends on those: states where the role has any that
+// matter, children where it has some, a text's content, a slider's number, a
+// link's address. Every call costs the application a message to handle, so
+// none is asked that the answer can't need.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -26,12 +29,14 @@ struct ObjectRef {
 struct ElementFacts {
     uint32_t role = 0;
     States states;
+    bool statesKnown = false;
     std::optional<std::string> name;
     std::optional<std::string> description;
     std::optional<std::string> help;
     std::optional<std::string> accessibleId;
     std::map<std::string, std::string> attributes;
     std::optional<ObjectRef> parent;
+    int childCount = -1;  // -1: not told
     std::vector<ObjectRef> children;
     std::optional<std::array<int, 4>> extents;  // x, y, width, height on the screen
     // Asked only of the roles that have them.
@@ -42,15 +47,19 @@ struct ElementFacts {
 };
 
 // The calls every element answers, to be sent to `element` (on a connection
-// straight to its application, so with no destination).
+// straight to its application, so with no destination); kCommonCalls of them.
+constexpr size_t kCommonCalls = 3;
 std::vector<Call> commonCalls(const std::string& path);
 // Fills `facts` from the replies to commonCalls; false when the element did
 // not answer or is gone, which fails the whole read.
 bool readCommon(const std::vector<Reply>& replies, size_t first, ElementFacts& facts);
-// The calls that only the element's role has: none for most.
-std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts);
+// The calls that depend on the first answers: none for a leaf without states.
+// `withStates` asks for the states whatever the role.
+std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts, bool withStates);
 // Fills `facts` from the replies to roleCalls (a failed one leaves its part absent).
-void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& facts);
+void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& facts, bool withStates);
+// Whether an attribute is told by the element's states.
+bool fromStates(const std::string& name);
 
 // An attribute in the core's vocabulary; monostate for one this element
 // lacks or that can't be told from its facts.
