@@ -266,8 +266,9 @@ std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, si
         for (size_t i = 0; i < second.size(); ++i) {
             Waiting& waiting = second[i];
             const size_t end = i + 1 < second.size() ? starts[i + 1] : commonStart;
-            if (std::any_of(replies.begin() + starts[i], replies.begin() + end,
-                            [](const Reply& reply) { return reply.kind == Reply::Kind::missing; })) {
+            bool complete = true;
+            for (size_t at = starts[i]; at < end; ++at) complete = complete && replies[at].kind != Reply::Kind::missing;
+            if (!complete) {
                 if (waiting.ref == element.ref) return std::nullopt;
                 timedOut = true;
                 continue;
