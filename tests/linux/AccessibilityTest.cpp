@@ -144,6 +144,31 @@ TEST(Accessibility, AHungOrDeadApplicationOnlyFailsItsOwnReads) {
     EXPECT_TRUE(waitUntil([&] { return ax.application(app.pid()) == nullptr; })) << "gone from the bus";
 }
 
+// An application whose answers are of the wrong types, cyclic, or name
+// applications that don't exist: reads give absent values, walks end.
+TEST(Accessibility, GarbageAnswersGiveAbsentValuesAndWalksEnd) {
+    TestApp garbage(0, 0, {"--garbage"});
+    atspi::AtspiAccessibility ax;
+    AXRef application = garbage.element(ax);
+    ASSERT_TRUE(application);
+    EXPECT_EQ(text(ax.copy(application, "AXRole")), "AXApplication");
+
+    auto seen = walkAll(ax, application);
+    ASSERT_GT(seen.size(), 2u) << "the cycles are walked until the walk's own bound";
+    const Seen* inner = find(seen, "AXUnknown");
+    ASSERT_NE(inner, nullptr) << "a role with no counterpart";
+    EXPECT_EQ(inner->title, "") << "a name that is not a text";
+    EXPECT_FALSE(inner->frame) << "a negative width";
+    EXPECT_EQ(inner->value, AXValue());
+    EXPECT_EQ(std::count_if(seen.begin(), seen.end(), [](const Seen& one) { return one.role.empty(); }), 0)
+        << "an element whose role is not a number fails its read whole";
+
+    EXPECT_FALSE(ax.copy(application, "AXMenuBar"));
+    EXPECT_FALSE(ax.copy(application, "AXFocusedWindow"));
+    AXRef hit = ax.elementAtPosition(application, Point{10, 10});
+    EXPECT_TRUE(hit) << "an element that names itself as the one at the point ends the descent";
+}
+
 TEST(WindowList, StacksWindowsFrontToBackWithTheirOwners) {
     TestApp first(50, 60);
     TestApp second(300, 200);

@@ -4,11 +4,15 @@
 // bus as they would any other application.
 //
 //   nimbo-test-app [--at X,Y] [--busy N]
+//   nimbo-test-app --garbage
 //
 // --at places the window's top-left corner; --busy adds a grid of N more
 // buttons and labels, a window as crowded as a settings dialog gets.
+// --garbage shows no window: it joins the accessibility bus as an
+// application whose every answer is malformed, cyclic or of the wrong type.
 // Prints "ready" on standard output once the window is on screen, and
 // "clicked LABEL" when a button is clicked.
+#include <gio/gio.h>
 #include <gtk/gtk.h>
 
 #include <cstdio>
@@ -55,9 +59,101 @@ gboolean announce(GtkWidget*, GdkEvent*, gpointer) {
     return FALSE;
 }
 
+constexpr const char* kRoot = "/org/a11y/atspi/accessible/root";
+constexpr const char* kInner = "/org/a11y/atspi/accessible/1";
+constexpr const char* kUnreadable = "/org/a11y/atspi/accessible/2";
+
+// The answer to one call: the root is an application whose children are
+// itself, an element that is all wrong and one whose role is not a number;
+// the wrong one contains itself 500 times, and names applications that
+// don't exist.
+GVariant* garbageFor(GDBusConnection* bus, const std::string& path, const std::string& method) {
+    const char* self = g_dbus_connection_get_unique_name(bus);
+    const bool root = path == kRoot;
+    if (method == "GetRole") {
+        if (path == kUnreadable) return g_variant_new("(s)", "button");
+        return g_variant_new("(u)", root ? 75U : 12345678U);
+    }
+    if (method == "GetState") {
+        GVariantBuilder words;
+        g_variant_builder_init(&words, G_VARIANT_TYPE("au"));
+        for (int i = 0; i < 40; ++i) g_variant_builder_add(&words, "u", 0xFFFFFFFFU);
+        return g_variant_new("(au)", &words);
+    }
+    if (method == "GetAll") {
+        GVariantBuilder all;
+        g_variant_builder_init(&all, G_VARIANT_TYPE("a{sv}"));
+        g_variant_builder_add(&all, "{sv}", "Name", g_variant_new_int32(42));
+        g_variant_builder_add(&all, "{sv}", "ChildCount", g_variant_new_string("many"));
+        g_variant_builder_add(&all, "{sv}", "Parent", g_variant_new("(so)", "", "/"));
+        g_variant_builder_add(&all, "{sv}", "Attributes", g_variant_new_variant(g_variant_new_string("x")));
+        return g_variant_new("(a{sv})", &all);
+    }
+    if (method == "GetChildren" || method == "GetMatches") {
+        GVariantBuilder children;
+        g_variant_builder_init(&children, G_VARIANT_TYPE("a(so)"));
+        if (root) {
+            g_variant_builder_add(&children, "(so)", self, kRoot);
+            g_variant_builder_add(&children, "(so)", self, kInner);
+            g_variant_builder_add(&children, "(so)", self, kUnreadable);
+        } else {
+            for (int i = 0; i < 500; ++i) g_variant_builder_add(&children, "(so)", self, kInner);
+            g_variant_builder_add(&children, "(so)", "not a bus name", "/x");
+            g_variant_builder_add(&children, "(so)", ":1.99999", kRoot);
+        }
+        return g_variant_new("(a(so))", &children);
+    }
+    if (method == "GetExtents") return g_variant_new("((iiii))", -5, -5, -1, 7);
+    if (method == "GetAccessibleAtPoint") return g_variant_new("((so))", self, kInner);
+    if (method == "GetText") return g_variant_new("(i)", 5);
+    if (method == "GetApplicationBusAddress") return g_variant_new("(s)", "garbage:address=nowhere");
+    return nullptr;
+}
+
+GDBusMessage* answerWithGarbage(GDBusConnection* bus, GDBusMessage* message, gboolean incoming, gpointer) {
+    if (!incoming || g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL) return message;
+    GVariant* body = garbageFor(bus, g_dbus_message_get_path(message), g_dbus_message_get_member(message));
+    GDBusMessage* reply = body ? g_dbus_message_new_method_reply(message)
+                               : g_dbus_message_new_method_error(message, "org.a11y.Garbage", "no");
+    if (body) g_dbus_message_set_body(reply, body);
+    g_dbus_connection_send_message(bus, reply, G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
+    g_object_unref(reply);
+    g_object_unref(message);
+    return nullptr;
+}
+
+int answerGarbage() {
+    GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+    GVariant* address =
+        g_dbus_connection_call_sync(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", nullptr,
+                                    G_VARIANT_TYPE("(s)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    if (!address) return 1;
+    const gchar* text = nullptr;
+    g_variant_get(address, "(&s)", &text);
+    GDBusConnection* bus = g_dbus_connection_new_for_address_sync(
+        text,
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, nullptr);
+    if (!bus) return 1;
+    // The registry asks the newcomer about itself before it lists it, so
+    // the answers start before the registration.
+    g_dbus_connection_add_filter(bus, answerWithGarbage, nullptr, nullptr);
+    GVariant* embedded =
+        g_dbus_connection_call_sync(bus, "org.a11y.atspi.Registry", kRoot, "org.a11y.atspi.Socket", "Embed",
+                                    g_variant_new("((so))", g_dbus_connection_get_unique_name(bus), kRoot), nullptr,
+                                    G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    if (embedded) g_variant_unref(embedded);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    g_main_loop_run(g_main_loop_new(nullptr, FALSE));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--garbage") == 0) return answerGarbage();
     gtk_init(&argc, &argv);
     int x = 100, y = 100, busy = 0;
     for (int i = 1; i + 1 < argc; i += 2) {
