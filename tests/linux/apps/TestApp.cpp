@@ -153,7 +153,9 @@ int answerGarbage() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && std::strcmp(argv[1], "--garbage") == 0) return answerGarbage();
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--garbage") == 0) return answerGarbage();
+    }
     gtk_init(&argc, &argv);
     int x = 100, y = 100, busy = 0;
     for (int i = 1; i + 1 < argc; i += 2) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace nimbo::atspi {
 namespace {
@@ -246,6 +247,7 @@ std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, si
     std::vector<Waiting> second;
     std::optional<ElementFacts> answer;
     size_t taken = 1;
+    std::unordered_set<std::string> asked{key(element.ref)};
     while (!level.empty() || !second.empty()) {
         std::vector<Call> calls;
         std::vector<size_t> starts;
@@ -279,6 +281,8 @@ std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, si
             for (const ObjectRef& child : waiting.facts.children) {
                 // Children in another application (an embedded one) are read when asked for.
                 if (taken >= readAhead + 1 || child.bus != element.ref.bus) continue;
+                // Each element once: a tree may name one element twice, or its own ancestor.
+                if (!asked.insert(key(child)).second) continue;
                 next.push_back(child);
                 ++taken;
             }
