@@ -53,7 +53,8 @@ Decoded decode(const std::vector<std::uint8_t>& bytes, int x, int y) {
         const int line = static_cast<int>(info.output_scanline);
         JSAMPROW rows[] = {row.data()};
         jpeg_read_scanlines(&info, rows, 1);
-        if (line == y) decoded.colour = row[x * 3u] << 16 | row[x * 3u + 1] << 8 | row[x * 3u + 2];
+        const auto at = static_cast<std::size_t>(x) * 3;
+        if (line == y) decoded.colour = row[at] << 16 | row[at + 1] << 8 | row[at + 2];
     }
     jpeg_finish_decompress(&info);
     jpeg_destroy_decompress(&info);
@@ -133,12 +134,13 @@ TEST(Images, ScaleWithAFilterEncodeAndTurnGrey) {
     auto& images = desktop().images();
     auto picture = [](int width, int height, auto colourAt) {
         auto pixels = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(width) * height * 4);
-        for (int y = 0; y < height; ++y)
+        for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const std::uint32_t rgb = colourAt(x, y);
                 std::uint8_t* pixel = pixels->data() + (static_cast<std::size_t>(y) * width + x) * 4;
                 pixel[0] = rgb & 0xFF, pixel[1] = (rgb >> 8) & 0xFF, pixel[2] = (rgb >> 16) & 0xFF, pixel[3] = 0;
             }
+        }
         return platform::Image{width, height, width * 4, pixels};
     };
 
@@ -148,9 +150,10 @@ TEST(Images, ScaleWithAFilterEncodeAndTurnGrey) {
     const auto stripes = picture(64, 16, [](int x, int) { return x % 2 ? 0xFFFFFFu : 0u; });
     const auto halved = images.scaled(stripes, 32, 8);
     ASSERT_TRUE(halved);
-    for (int x = 2; x < 30; ++x)
+    for (int x = 2; x < 30; ++x) {
         EXPECT_TRUE(near(ScreenShot::of(*halved).at(x, 4), 0x808080, 12))
             << x << ": " << std::hex << ScreenShot::of(*halved).at(x, 4);
+    }
     // A flat colour stays exactly itself.
     const auto flat = images.scaled(picture(300, 200, [](int, int) { return 0x8040C0u; }), 77, 51);
     ASSERT_TRUE(flat);

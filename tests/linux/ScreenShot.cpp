@@ -43,9 +43,10 @@ ScreenShot ScreenShot::of(const platform::Image& image, int x, int y, int width,
     for (int row = 0; row < height; ++row) {
         const std::uint8_t* pixel =
             image.pixels->data() + static_cast<std::size_t>(y + row) * image.stride + static_cast<std::size_t>(x) * 4;
-        for (int column = 0; column < width; ++column, pixel += 4)
+        for (int column = 0; column < width; ++column, pixel += 4) {
             shot.pixels_[static_cast<std::size_t>(row) * width + column] =
                 static_cast<std::uint32_t>(pixel[2]) << 16 | static_cast<std::uint32_t>(pixel[1]) << 8 | pixel[0];
+        }
     }
     return shot;
 }

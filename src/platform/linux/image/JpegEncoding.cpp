@@ -89,7 +89,8 @@ bool encode(const platform::Image& image, int quality, std::vector<std::uint8_t>
 
 std::optional<std::vector<std::uint8_t>> encodeJpeg(const platform::Image& image, double quality) {
     if (image.empty() || image.stride < image.width * 4) return std::nullopt;
-    if (image.pixels->size() < static_cast<std::size_t>(image.stride) * (image.height - 1) + image.width * 4)
+    if (image.pixels->size() <
+        static_cast<std::size_t>(image.stride) * (image.height - 1) + static_cast<std::size_t>(image.width) * 4)
         return std::nullopt;
     const int percent = std::isnan(quality) ? 75 : static_cast<int>(std::lround(std::clamp(quality, 0.0, 1.0) * 100));
     // A screen compresses to a tenth or less; the buffer doubles if not.

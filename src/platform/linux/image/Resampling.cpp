@@ -55,9 +55,10 @@ Taps tapsFor(int inSize, int outSize) {
         taps.first[static_cast<std::size_t>(out)] = low;
         taps.count[static_cast<std::size_t>(out)] = count;
         std::int16_t* weights = &taps.weights[static_cast<std::size_t>(out) * taps.taps];
-        for (int k = 0; k < count; ++k)
+        for (int k = 0; k < count; ++k) {
             weights[k] =
                 static_cast<std::int16_t>(std::lround(raw[static_cast<std::size_t>(k)] / sum * (1 << kPrecision)));
+        }
     }
     return taps;
 }

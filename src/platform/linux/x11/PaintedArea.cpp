@@ -22,9 +22,10 @@ std::vector<XRectangle> boundingShape(Display* display, const TopLevel& window) 
     if (XShapeQueryExtension(display, &eventBase, &errorBase)) {
         int count = 0, ordering = 0;
         XRectangle* rectangles = XShapeGetRectangles(display, window.id, ShapeBounding, &count, &ordering);
-        for (int i = 0; i < count; ++i)
+        for (int i = 0; i < count; ++i) {
             shape.push_back(rectangle(rectangles[i].x + originX, rectangles[i].y + originY, rectangles[i].width,
                                       rectangles[i].height));
+        }
         if (rectangles) XFree(rectangles);
         return shape;  // none: shaped to nothing
     }
@@ -38,7 +39,7 @@ std::vector<XRectangle> tilesWithAlpha(const PixelRows& rows, int rootX, int roo
         for (int y = top; y < std::min(rows.height, top + kTile); ++y) {
             const std::uint8_t* alpha = rows.data + static_cast<std::ptrdiff_t>(y) * rows.stride + 3;
             for (int x = left; x < std::min(rows.width, left + kTile); ++x)
-                if (alpha[x * 4] != 0) return true;
+                if (alpha[static_cast<std::ptrdiff_t>(x) * 4] != 0) return true;
         }
         return false;
     };
@@ -83,9 +84,10 @@ std::vector<XRectangle> paintedArea(Display* display, PixelReader& reader, const
                                        readable->y - inner.y, readable->width, readable->height);
     if (!rows.data) return shown;  // unreadable: leave out all of it
     std::vector<XRectangle> painted;
-    for (const auto& tile : tilesWithAlpha(rows, readable->x, readable->y))
+    for (const auto& tile : tilesWithAlpha(rows, readable->x, readable->y)) {
         for (const auto& part : shown)
             if (auto both = intersect(tile, part)) painted.push_back(*both);
+    }
     return painted;
 }
 

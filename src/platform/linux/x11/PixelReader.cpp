@@ -50,6 +50,7 @@ bool PixelReader::ensureSegment(std::size_t bytes) {
     void* address = shmat(segment->info.shmid, nullptr, 0);
     // Marked for removal at once: it goes when both sides have let go, even if we crash.
     shmctl(segment->info.shmid, IPC_RMID, nullptr);
+    // NOLINTNEXTLINE(performance-no-int-to-ptr): shmat's failure value
     if (address == reinterpret_cast<void*>(-1)) return false;
     segment->info.shmaddr = static_cast<char*>(address);
     segment->info.readOnly = False;

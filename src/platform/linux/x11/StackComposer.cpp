@@ -111,12 +111,13 @@ bool composeStack(XConnection& connection, PixelReader& reader, const std::vecto
                                                      static_cast<unsigned short>(picture.width),
                                                      static_cast<unsigned short>(picture.height)});
             if (!inside) continue;
-            for (int y = inside->y; y < inside->y + inside->height; ++y)
+            for (int y = inside->y; y < inside->y + inside->height; ++y) {
                 std::memcpy(picture.pixels + static_cast<std::ptrdiff_t>(y - picture.y) * picture.stride +
                                 static_cast<std::ptrdiff_t>(inside->x - picture.x) * 4,
                             rows.data + static_cast<std::ptrdiff_t>(y - box.y) * rows.stride +
                                 static_cast<std::ptrdiff_t>(inside->x - box.x) * 4,
                             static_cast<std::size_t>(inside->width) * 4);
+            }
         }
     }
     XFixesDestroyRegion(display, wanted);

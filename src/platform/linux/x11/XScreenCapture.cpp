@@ -159,9 +159,10 @@ platform::Grab XScreenCapture::capture(long long displayId, int width, int heigh
     if (!screen.data) return {std::nullopt, "the screen can't be read"};
     const int stride = screen.width * 4;
     auto pixels = buffer(static_cast<std::size_t>(stride) * screen.height);
-    for (int row = 0; row < screen.height; ++row)
+    for (int row = 0; row < screen.height; ++row) {
         std::memcpy(pixels->data() + static_cast<std::ptrdiff_t>(row) * stride,
                     screen.data + static_cast<std::ptrdiff_t>(row) * screen.stride, static_cast<std::size_t>(stride));
+    }
 
     if (const auto shell = shownShellWindows(); !shell.empty()) {
         Picture32 picture{pixels->data(), stride, area.x, area.y, screen.width, screen.height};
