@@ -54,4 +54,22 @@ std::string prefix(const std::string& text, std::size_t count) {
     return text.substr(0, static_cast<std::size_t>(end));
 }
 
+std::size_t characterCount(const std::string& text) {
+    UErrorCode status = U_ZERO_ERROR;
+    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
+    std::unique_ptr<icu::BreakIterator> clusters(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status) || !clusters) {
+        utext_close(utext);
+        return text.size();
+    }
+    clusters->setText(utext, status);
+    std::size_t count = 0;
+    clusters->first();
+    while (clusters->next() != icu::BreakIterator::DONE) ++count;
+    clusters.reset();
+    utext_close(utext);
+    return count;
+}
+
 }  // namespace nimbo::Text

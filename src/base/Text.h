@@ -11,4 +11,7 @@ std::string trimmed(const std::string& text);
 // The first `count` user-perceived characters (grapheme clusters) of a text.
 std::string prefix(const std::string& text, std::size_t count);
 
+// How many user-perceived characters (grapheme clusters) a text holds.
+std::size_t characterCount(const std::string& text);
+
 }  // namespace nimbo::Text

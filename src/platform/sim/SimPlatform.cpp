@@ -1,6 +1,7 @@
 #include "platform/sim/SimPlatform.h"
 
 #include "base/Log.h"
+#include "screen/Elements.h"
 
 namespace nimbo::sim {
 
@@ -10,6 +11,34 @@ void SimQueues::drain() {
         waiting.pop_front();
         work();
     }
+}
+
+namespace {
+
+class SimGroup final : public platform::Group {
+public:
+    SimGroup(SimQueues& queues, SimClock& clock) : queues_(queues), clock_(clock) {}
+    void enter() override { ++count_; }
+    void leave() override {
+        if (count_ > 0) --count_;
+    }
+    bool wait(double seconds) override {
+        if (count_ > 0 && !queues_.stalled) queues_.drain();
+        if (count_ == 0) return true;
+        clock_.setNow(clock_.now() + (seconds > 0 ? seconds : 0));
+        return false;
+    }
+
+private:
+    SimQueues& queues_;
+    SimClock& clock_;
+    int count_ = 0;
+};
+
+}  // namespace
+
+std::shared_ptr<platform::Group> SimQueues::group() {
+    return std::make_shared<SimGroup>(*this, clock_);
 }
 
 MaybeJson SimDefaults::get(const std::string& key) const {
@@ -41,6 +70,7 @@ SimPlatform::SimPlatform() {
 }
 
 SimPlatform::~SimPlatform() {
+    Elements::detach(*this);
     Log::attach(nullptr);
 }
 

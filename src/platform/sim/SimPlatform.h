@@ -9,6 +9,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Unavailable.h"
+#include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimApplication.h"
 #include "platform/sim/SimControlWindow.h"
 #include "platform/sim/SimImages.h"
@@ -19,17 +20,29 @@
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimStatusItem.h"
 #include "platform/sim/SimStdio.h"
+#include "platform/sim/SimTextRecognition.h"
 #include "platform/sim/SimTime.h"
 #include "platform/sim/SimWebView.h"
+#include "platform/sim/SimWindowList.h"
 
 namespace nimbo::sim {
 
 class SimQueues : public platform::Queues {
 public:
+    explicit SimQueues(SimClock& clock) : clock_(clock) {}
     void async(platform::Priority, std::function<void()> work) override { waiting.push_back(std::move(work)); }
+    // Waiting on a group runs the queued work first, as the threads would
+    // meanwhile; when that does not empty the group the wait times out and
+    // the clock moves on by the time waited.
+    std::shared_ptr<platform::Group> group() override;
     // Runs the background work queued so far (and what it queues), in order.
     void drain();
     std::deque<std::function<void()>> waiting;
+    // Background work that never gets a thread: waits run nothing and time out.
+    bool stalled = false;
+
+private:
+    SimClock& clock_;
 };
 
 class SimDefaults : public platform::Defaults {
@@ -127,7 +140,7 @@ public:
 
     SimClock clockImpl;
     SimMainQueue mainQueue{clockImpl};
-    SimQueues background;
+    SimQueues background{clockImpl};
     SimDefaults defaultsStore;
     SimEnvironment env;
     SimBundle bundleInfo;
@@ -141,9 +154,9 @@ public:
     SimMouseMonitors mice;
     SimScreenCapture capturer;
     SimImages pictures;
-    platform::UnavailableWindowList stacking;
-    platform::UnavailableAccessibility ax;
-    platform::UnavailableTextRecognition ocr;
+    SimWindowList stacking;
+    SimAccessibility ax{clockImpl};
+    SimTextRecognition ocr;
     SimKeychain secrets;
     SimStatusItem tray;
     SimMenuBar mainMenu;
