@@ -23,7 +23,6 @@ AppDelegate::AppDelegate(platform::Platform& platform) : hotkey(platform), platf
 
 void AppDelegate::applicationDidFinishLaunching() {
     auto& app = platform_.application();
-    // 1-3.
     app.setActivationPolicyRegular();
     MediaGrant::appOrigin = origin;
     Actions::openInApp = [weak = weak_from_this()](const std::string& path) {
@@ -34,7 +33,7 @@ void AppDelegate::applicationDidFinishLaunching() {
         return true;
     };
 
-    // 4-6. The status menu, and the update item only when updates can be checked.
+    // The status menu, and the update item only when updates can be checked.
     auto menu = StatusMenu::make(platform_);
     menu->onChoose = weakly([](AppDelegate& d, const std::string& id) { d.broadcast("nimbo:personality", id); });
     menu->onQuiet = weakly([](AppDelegate& d, bool on) { d.broadcast("nimbo:quiet", on); });
@@ -49,7 +48,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     statusMenu = menu;
 
-    // 7. The recorder reports on the main queue.
+    // The recorder reports on the main queue.
     auto& recorder = MeetingRecorder::shared();
     recorder.origin = origin;
     recorder.onChange = [weak = weak_from_this(), &main = platform_.main()](const Json& state) {
@@ -65,20 +64,18 @@ void AppDelegate::applicationDidFinishLaunching() {
         });
     };
 
-    // 8-9.
     MainMenu::install(platform_, weakly([](AppDelegate& d) { d.showSettings(); }));
     keyMonitor = app.addLocalKeyMonitor([weak = weak_from_this()](const platform::KeyEvent& event) {
         auto self = weak.lock();
         return self && self->localKeyEvent(event);
     });
 
-    // 10. Overlays appear only once the session restore is done.
+    // Overlays appear only once the session restore is done.
     Session::restore(platform_, origin, weakly([](AppDelegate& d) {
                          d.build();
                          d.buildCaption();
                      }));
 
-    // 11-16.
     arm();
     Elements::warm();
     observers_.push_back(app.observeFrontApplication(weakly(
@@ -87,7 +84,6 @@ void AppDelegate::applicationDidFinishLaunching() {
     watchNotchHover();
     observers_.push_back(app.observeScreenParameters(weakly([](AppDelegate& d) { d.displaysChanged(); })));
 
-    // 17-18.
     report();
     guide(weakly([](AppDelegate& d) { d.firstCompletion(); }));
 }
@@ -112,7 +108,7 @@ void AppDelegate::report() {
 }
 
 void AppDelegate::guide(std::function<void()> then) {
-    // 1. Values the hooks share.
+    // Values the hooks share.
     struct Shared {
         bool trusted = false;
         bool trustStepRan = false;
@@ -122,7 +118,7 @@ void AppDelegate::guide(std::function<void()> then) {
     auto shared = std::make_shared<Shared>();
     shared->trusted = platform_.permissions().accessibilityTrusted();
 
-    // 2. Asked by the walk-through while it waits for keys to arrive.
+    // Asked by the walk-through while it waits for keys to arrive.
     onboarding.keysReady = [weak = weak_from_this(), shared, &platform = platform_]() {
         auto self = weak.lock();
         if (!self) return true;
@@ -148,7 +144,6 @@ void AppDelegate::guide(std::function<void()> then) {
         return true;
     };
 
-    // 3-5.
     hotkey.onDeaf = weakly([](AppDelegate& d) {
         Log::line("nimbo: the key tap is deaf — walking through Input Monitoring");
         d.onboarding.start(std::nullopt, false);
@@ -158,7 +153,6 @@ void AppDelegate::guide(std::function<void()> then) {
     });
     onboarding.onDone = then;
 
-    // 6.
     if (!onboarding.start(std::nullopt, false) && then) then();
 }
 
@@ -185,15 +179,14 @@ bool AppDelegate::applicationShouldHandleReopen(bool /*hasVisibleWindows*/) {
 }
 
 platform::TerminateReply AppDelegate::applicationShouldTerminate() {
-    // 1. A second request while one is under way is absorbed.
+    // A second request while one is under way is absorbed.
     if (quitPending) return platform::TerminateReply::later;
 
-    // 2.
     quitPending = true;
     auto& recorder = MeetingRecorder::shared();
     bool recording = recorder.meetingId.has_value();
 
-    // 3. Keep the session, then stop and upload the meeting, then reply.
+    // Keep the session, then stop and upload the meeting, then reply.
     auto afterSession = weakly([recording](AppDelegate& d) {
         if (!recording) return d.finishQuit();
         MeetingRecorder::shared().stop(d.weakly([](AppDelegate& d2) {
@@ -206,10 +199,9 @@ platform::TerminateReply AppDelegate::applicationShouldTerminate() {
         platform_.main().post(afterSession);
     }
 
-    // 4. A quit never hangs on slow work.
+    // A quit never hangs on slow work.
     platform_.main().after(recording ? 6.0 : 1.5, weakly([](AppDelegate& d) { d.finishQuit(); }));
 
-    // 5.
     return platform::TerminateReply::later;
 }
 

@@ -29,19 +29,17 @@ bool refersTo(const std::weak_ptr<Overlay>& weak, const Overlay& overlay) {
 }  // namespace
 
 void AppDelegate::build() {
-    // 1.
     auto old = std::move(overlays);
     overlays.clear();
     for (const auto& overlay : old) {
         forget(*overlay);
         overlay->tearDown();
     }
-    // 2-3.
     pressTarget.reset();
     auto& screens = platform_.screens();
     builtFor = Displays::layout(screens);
 
-    // 4. A display whose page address can't be formed gets no overlay.
+    // A display whose page address can't be formed gets no overlay.
     for (const auto& screen : screens.screens()) {
         auto address = OverlayAddress::forDisplay(origin, Displays::topLeftBounds(screens, screen));
         if (!address) continue;
@@ -56,7 +54,6 @@ void AppDelegate::build() {
         overlays.push_back(overlay);
     }
 
-    // 5.
     for (const auto& overlay : overlays) checkPlacement(*overlay);
 }
 
@@ -82,17 +79,14 @@ void AppDelegate::checkPlacement(Overlay& overlay) {
 void AppDelegate::forget(Overlay& overlay) {
     // The pointer stream stops with its last page.
     if (removeFrom(cursorWanters, overlay)) pollCursor(!cursorWanters.empty());
-    // 2.
     if (removeFrom(steerOwners, overlay)) updateSteering();
-    // 3. An offer whose page is gone can never be accepted.
+    // An offer whose page is gone can never be accepted.
     if (refersTo(offerOwner, overlay)) {
         Actions::dropHeld();
         offerOwner.reset();
     }
-    // 4.
     if (refersTo(pressTarget, overlay)) pressTarget.reset();
     if (refersTo(captionFrom, overlay)) captionFrom.reset();
-    // 5.
     if (caption.get() == &overlay) {
         panel.reset();
         shape.reset();

@@ -50,14 +50,11 @@ void Hotkey::later(std::function<void()> call) {
 }
 
 bool Hotkey::start() {
-    // 1-2.
     tap = platform_.keyTaps().listenOnly(kListenMask, [this](const platform::TapEvent& event) { handle(event); });
     if (!tap) return false;
     tap->setEnabled(true);
-    // 3.
     deaf = false;
     listeningSince = platform_.clock().now();
-    // 4.
     if (watchdog) watchdog->cancel();
     watchdog = platform_.main().every(1.0, [weak = std::weak_ptr<Hotkey*>(alive_)] {
         if (auto self = weak.lock()) (*self)->runWatchdog();
@@ -83,7 +80,7 @@ bool Hotkey::steadyListening() const {
 }
 
 void Hotkey::handle(const platform::TapEvent& event) {
-    // 1. The system switched the tap off: on again at once, and no hold survives it.
+    // The system switched the tap off: on again at once, and no hold survives it.
     if (event.type == kDisabledByTimeout || event.type == kDisabledByUserInput) {
         Log::line(event.type == kDisabledByTimeout ? "nimbo: macOS switched the key tap off (timeout) — back on"
                                                    : "nimbo: macOS switched the key tap off (user input) — back on");
@@ -94,7 +91,7 @@ void Hotkey::handle(const platform::TapEvent& event) {
 
     const double now = platform_.clock().now();
     if (event.type == kFlagsChanged) {
-        // 2. Other flags such as Caps Lock or Fn don't matter.
+        // Other flags such as Caps Lock or Fn don't matter.
         const std::uint64_t flags = event.flags;
         const bool chord = (flags & kCommand) != 0 && (flags & kOption) != 0;
         const bool extra = (flags & (kShift | kControl)) != 0;
@@ -128,7 +125,7 @@ void Hotkey::handle(const platform::TapEvent& event) {
     }
 
     if (event.type != kKeyDown) return;
-    // 3a. The shell's own typing.
+    // The shell's own typing.
     if (event.userData == kMarker) return;
     if (!down) return;
     if (steering && isArrow(event.keyCode)) {
@@ -138,7 +135,7 @@ void Hotkey::handle(const platform::TapEvent& event) {
         if (!event.autoRepeat) later([this, step = stepOf(event.keyCode)] { onSteer(step); });
         return;
     }
-    // 3d. Typing during the hold spoils it until both keys are up.
+    // Typing during the hold spoils it until both keys are up.
     down = false;
     poisoned = true;
     pressedAt.reset();
@@ -194,10 +191,8 @@ void Hotkey::reset() {
 }
 
 void Hotkey::runWatchdog() {
-    // 1.
     if (steering && steerTap && !steerTap->isEnabled()) steerTap->setEnabled(true);
     if (!tap) return;
-    // 2.
     if (tap->isEnabled()) {
         if (wasOff) {
             Log::line("nimbo: the key tap is listening again");
@@ -207,7 +202,7 @@ void Hotkey::runWatchdog() {
         deaf = false;
         return;
     }
-    // 3. Each outage is logged once.
+    // Each outage is logged once.
     reset();
     tap->setEnabled(true);
     const bool on = tap->isEnabled();

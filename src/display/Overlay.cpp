@@ -92,20 +92,17 @@ void Overlay::emit(const std::string& channel, const MaybeJson& payload) {
 }
 
 void Overlay::setInteractive(bool solid) {
-    // 1.
     if (leaseTimer_) leaseTimer_->cancel();
     leaseTimer_.reset();
     auto& page = window_->page();
     bool wasIgnoring = page.ignoresMouse();
-    // 2.
     page.setIgnoresMouse(!solid);
-    // 3.
     if (!solid) {
         window_->handBackKeyboard();
         if (!wasIgnoring) platform_.windows().setArrowCursor();
         return;
     }
-    // 4. A page that wants to keep the mouse must ask again within every lease.
+    // A page that wants to keep the mouse must ask again within every lease.
     if (wasIgnoring) page.makeKey();
     leaseTimer_ = platform_.main().after(kLease, [weak = weak_from_this()] {
         if (auto self = weak.lock()) self->setInteractive(false);

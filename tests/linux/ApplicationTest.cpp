@@ -41,9 +41,9 @@ TEST(Application, QuitRequestsAskTheDelegateAndOnlyAYesEndsTheLoop) {
     auto& application = desktop().application();
     auto& main = desktop().main();
     ScriptedDelegate delegate;
-    // 1. A request the delegate cancels: the loop runs on.
-    // 2. SIGTERM: the delegate answers later, then says no.
-    // 3. SIGINT: later again, then yes: the loop ends.
+    // A request the delegate cancels: the loop runs on.
+    // SIGTERM: the delegate answers later, then says no.
+    // SIGINT: later again, then yes: the loop ends.
     delegate.replies = {platform::TerminateReply::cancel, platform::TerminateReply::later,
                         platform::TerminateReply::later};
     delegate.onLaunch = [&] {
