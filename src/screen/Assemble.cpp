@@ -79,6 +79,7 @@ bool explained(const Line& line, const std::vector<Node>& nodes) {
 Assembled assemble(const std::vector<Line>& lines, const std::vector<Window>& windows, const Rect& bounds) {
     auto nodes = withoutDuplicates(visibleNodes(lines, windows, bounds));
     std::vector<Target> targets;
+    targets.reserve(nodes.size() + lines.size());
     for (const auto& node : nodes) {
         targets.push_back({node.ax, node.axFrame, node.rect, word(node.role, node.subrole), node.name});
     }

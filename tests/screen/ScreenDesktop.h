@@ -39,6 +39,7 @@ protected:
 
 inline std::vector<std::string> namesOf(const std::vector<Elements::Node>& nodes) {
     std::vector<std::string> names;
+    names.reserve(nodes.size());
     for (const auto& node : nodes) names.push_back(node.name);
     return names;
 }

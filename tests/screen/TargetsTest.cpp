@@ -49,7 +49,8 @@ TEST(TargetsTest, OffsetFramesAreFittedWithEnoughPairsAndDroppedWithTooFew) {
 
     ASSERT_EQ(assembled.byId.size(), 12u);
     int labels = 0;
-    for (const auto& [id, target] : assembled.byId) {
+    for (const auto& entry : assembled.byId) {
+        const auto& target = entry.second;
         auto truth = std::find_if(lines.begin(), lines.end(), [&](const Line& l) { return l.text == target.name; });
         ASSERT_NE(truth, lines.end());
         EXPECT_NEAR(target.rect.origin.x, truth->rect.origin.x, 1e-6) << target.name;
@@ -78,12 +79,13 @@ TEST(TargetsTest, ControlAndItsOwnTextAreOneTargetButTextBesideItIsListed) {
 
 TEST(TargetsTest, CapKeepsEveryControlBeforeText) {
     Window window{{{0, 0}, {1920, 1080}}, {}, false};
+    // Text in rows above the controls: reading order alone would keep it first.
+    auto cell = [](int i, double top) { return Point{90.0 * (i % 20), top + 30.0 * (i - i % 20) / 20}; };
     std::vector<Line> lines;
-    for (int i = 0; i < 100; ++i)
-        lines.push_back({"Words " + std::to_string(i), {{90.0 * (i % 20), 30.0 * (i / 20)}, {80, 16}}});
+    lines.reserve(100);
+    for (int i = 0; i < 100; ++i) lines.push_back({"Words " + std::to_string(i), {cell(i, 0), {80, 16}}});
     for (int i = 0; i < 200; ++i) {
-        window.nodes.push_back(
-            node("AXButton", "Go " + std::to_string(i), {{90.0 * (i % 20), 400.0 + 30 * (i / 20)}, {80, 20}}));
+        window.nodes.push_back(node("AXButton", "Go " + std::to_string(i), {cell(i, 400), {80, 20}}));
     }
 
     auto elements = Elements::assemble(lines, {window}, kDisplay).elements;

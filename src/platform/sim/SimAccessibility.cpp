@@ -97,6 +97,7 @@ std::optional<std::vector<platform::AXValue>> SimAccessibility::copyMultiple(con
     auto* app = answering(element);
     if (!app) return std::nullopt;
     std::vector<platform::AXValue> values;
+    values.reserve(names.size());
     for (const auto& name : names) values.push_back(value(static_cast<const SimElement&>(*element), name));
     if (app->garbage && !values.empty()) values.pop_back();
     return values;
