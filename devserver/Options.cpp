@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cstdlib>
 
+#include <nlohmann/json.hpp>
+
 namespace devserver {
 
 std::filesystem::path defaultDataFolder() {
@@ -14,7 +16,8 @@ std::filesystem::path defaultDataFolder() {
 }
 
 const char* usage() {
-    return "usage: nimbo-devserver [--host 127.0.0.1] [--port 3005] [--data DIR] [--require-session] [--prompter]\n";
+    return "usage: nimbo-devserver [--host 127.0.0.1] [--port 3005] [--data DIR] [--require-session] [--prompter]\n"
+           "                       [--control-steps '[[\"member\", args...], ...]']\n";
 }
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -31,7 +34,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             options.prompter = true;
             continue;
         }
-        if (flag != "--host" && flag != "--port" && flag != "--data") {
+        if (flag != "--host" && flag != "--port" && flag != "--data" && flag != "--control-steps") {
             error = "unknown argument \"" + flag + "\"";
             return std::nullopt;
         }
@@ -54,6 +57,13 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 return std::nullopt;
             }
             options.port = port;
+        } else if (flag == "--control-steps") {
+            const auto steps = nlohmann::json::parse(value, nullptr, false);
+            if (!steps.is_array()) {
+                error = "--control-steps wants a JSON array, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            options.controlSteps = steps.dump();
         } else {
             if (value.empty()) {
                 error = "--data needs a folder";

@@ -13,6 +13,9 @@ struct Options {
     std::filesystem::path data;      // where meeting uploads land
     bool requireSession = false;     // refuse meeting requests without a known session cookie
     bool prompter = false;           // overlay pages take the steering keys as soon as they load
+    // A JSON array of bridge calls ([member, args...]) the /control page makes
+    // in order each time it loads, so a test can steer it; empty for none.
+    std::string controlSteps;
 };
 
 // The data folder used when --data is not given: under $XDG_STATE_HOME, else /tmp.

@@ -39,6 +39,19 @@ std::string markedForPrompter(const char* html) {
     return page;
 }
 
+// The control page runs these bridge calls as it loads. "<" only occurs
+// inside JSON strings, where \u003c says the same without closing the script.
+std::string withControlSteps(const char* html, const std::string& steps) {
+    std::string page = html;
+    if (steps.empty()) return page;
+    std::string json;
+    for (char c : steps) json += c == '<' ? std::string("\\u003c") : std::string(1, c);
+    const std::string script = "<script>window.nimboControlSteps = " + json + ";</script>\n";
+    const auto at = page.find("<script>");
+    page.insert(at == std::string::npos ? page.size() : at, script);
+    return page;
+}
+
 void sendJson(Response& res, int status, const nlohmann::json& body) {
     res.status = status;
     res.set_content(body.dump(), "application/json");
@@ -151,7 +164,9 @@ void Server::addRoutes() {
             sendPage(res, nimbo::devserverOverlayPage());
         }
     });
-    http.Get("/control", [](const Request&, Response& res) { sendPage(res, nimbo::devserverControlPage()); });
+    http.Get("/control", [this](const Request&, Response& res) {
+        sendPage(res, withControlSteps(nimbo::devserverControlPage(), options_.controlSteps));
+    });
     http.Get("/signin", [](const Request&, Response& res) { sendPage(res, nimbo::devserverSigninPage()); });
 
     // Registered before the provider route, which would otherwise take "ticket" as a provider.

@@ -55,6 +55,21 @@ TEST(DevserverPages, OnlyUnderPrompterDoesTheOverlayAskForTheSteeringKeys) {
         << "the caption island never steers";
 }
 
+TEST(DevserverPages, TheControlPageRunsTheStepsItWasStartedWith) {
+    RunningServer plain;
+    EXPECT_EQ(plain.client().Get("/control")->body.find("window.nimboControlSteps ="), std::string::npos);
+
+    devserver::Options options;
+    options.controlSteps = R"([["setPref","apps","</script><b>"]])";
+    RunningServer steered(options);
+    const auto page = steered.client().Get("/control")->body;
+    EXPECT_NE(
+        page.find(R"(<script>window.nimboControlSteps = [["setPref","apps","\u003c/script>\u003cb>"]];</script>)"),
+        std::string::npos)
+        << page;
+    EXPECT_LT(page.find("window.nimboControlSteps ="), page.find("window.nimboDesktop")) << "set before the page runs";
+}
+
 TEST(DevserverAuth, TicketRoundTripSetsSessionOnce) {
     RunningServer s;
     auto http = s.client();

@@ -94,6 +94,8 @@ TEST(DevserverOptions, ParsesTheCommandLine) {
     EXPECT_EQ(options->port, 0);
     EXPECT_EQ(options->host, "::1");
     EXPECT_EQ(options->data, "/tmp/x");
+    EXPECT_EQ(devserver::parseOptions({"--control-steps", R"([ ["pref", "apps"] ])"}, error)->controlSteps,
+              R"([["pref","apps"]])");
 
     auto defaults = devserver::parseOptions({}, error);
     ASSERT_TRUE(defaults);
@@ -102,8 +104,13 @@ TEST(DevserverOptions, ParsesTheCommandLine) {
     EXPECT_FALSE(defaults->data.empty());
     EXPECT_FALSE(defaults->prompter);
 
-    for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{"--port"}, {"--port", "3005x"}, {"--port", "-1"}, {"--data", ""}, {"--verbose"}}) {
+    for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--port"},
+                                                  {"--port", "3005x"},
+                                                  {"--port", "-1"},
+                                                  {"--data", ""},
+                                                  {"--verbose"},
+                                                  {"--control-steps", "{}"},
+                                                  {"--control-steps", "[1"}}) {
         EXPECT_FALSE(devserver::parseOptions(wrong, error));
         EXPECT_FALSE(error.empty());
     }

@@ -145,6 +145,25 @@ std::string readFile(const std::string& path) {
     return text.str();
 }
 
+std::vector<std::string> filesContaining(const std::string& folder, const std::string& text) {
+    std::vector<std::string> found;
+    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
+    if (!dir) return found;
+    while (const gchar* name = g_dir_read_name(dir)) {
+        const std::string child = folder + "/" + name;
+        if (g_file_test(child.c_str(), G_FILE_TEST_IS_SYMLINK)) continue;
+        if (g_file_test(child.c_str(), G_FILE_TEST_IS_DIR)) {
+            const auto inner = filesContaining(child, text);
+            found.insert(found.end(), inner.begin(), inner.end());
+        } else if (g_file_test(child.c_str(), G_FILE_TEST_IS_REGULAR) &&
+                   readFile(child).find(text) != std::string::npos) {
+            found.push_back(child);
+        }
+    }
+    g_dir_close(dir);
+    return found;
+}
+
 void writeFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;

@@ -84,6 +84,8 @@ private:
 };
 
 std::string readFile(const std::string& path);
+// The regular files under `folder`, at any depth, whose bytes contain `text`.
+std::vector<std::string> filesContaining(const std::string& folder, const std::string& text);
 void writeFile(const std::string& path, const std::string& text);
 
 // The reference server on a free loopback port, stopped on destruction.

@@ -28,6 +28,7 @@ WebPageWindow::WebPageWindow(const platform::PageWindowOptions& options, Desktop
     g_signal_connect(window_, "key-release-event", G_CALLBACK(onKey), this);
     g_signal_connect(window_, "map-event", G_CALLBACK(onMap), this);
     g_signal_connect(window_, "delete-event", G_CALLBACK(onDelete), this);
+    g_signal_connect(window_, "window-state-event", G_CALLBACK(onWindowState), this);
     g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
     // The view's handler runs before WebKit's own, so the mouse-down is told first.
     g_signal_connect(view_.widget(), "button-press-event", G_CALLBACK(onButtonPress), this);
@@ -237,8 +238,9 @@ gboolean WebPageWindow::onKey(GtkWidget*, GdkEventKey* event, gpointer data) {
 gboolean WebPageWindow::onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data) {
     auto* self = static_cast<WebPageWindow*>(data);
     // Double clicks arrive as a second press and then a 2BUTTON_PRESS; only presses count.
-    if (event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY || !self->mouseDown_ || !self->window_)
-        return FALSE;
+    if (event->type != GDK_BUTTON_PRESS || event->button != GDK_BUTTON_PRIMARY || !self->window_) return FALSE;
+    self->press_ = {event->x_root, event->y_root, event->time};
+    if (!self->mouseDown_) return FALSE;
     GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(self->window_));
     int originX = 0, originY = 0;
     gdk_window_get_origin(gdkWindow, &originX, &originY);
@@ -283,11 +285,72 @@ gboolean WebPageWindow::onMap(GtkWidget*, GdkEvent*, gpointer data) {
     return FALSE;
 }
 
-gboolean WebPageWindow::onDelete(GtkWidget* widget, GdkEvent*, gpointer) {
-    // Closing from the title bar hides the window; its page stays loaded, as
-    // the core owns the window's life.
-    gtk_widget_hide(widget);
+gboolean WebPageWindow::onDelete(GtkWidget* widget, GdkEvent*, gpointer data) {
+    // The core owns the window's life: closing from the title bar asks it, or
+    // hides the window; its page stays loaded either way.
+    auto* self = static_cast<WebPageWindow*>(data);
+    if (self->closeRequested_) {
+        const auto handler = self->closeRequested_;
+        handler();
+    } else {
+        gtk_widget_hide(widget);
+    }
     return TRUE;
+}
+
+gboolean WebPageWindow::onWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
+    auto* self = static_cast<WebPageWindow*>(data);
+    if (!(event->changed_mask & GDK_WINDOW_STATE_FULLSCREEN)) return FALSE;
+    self->fullScreen_ = (event->new_window_state & GDK_WINDOW_STATE_FULLSCREEN) != 0;
+    if (self->fullScreenChanged_) {
+        const auto handler = self->fullScreenChanged_;
+        handler(self->fullScreen_);
+    }
+    return FALSE;
+}
+
+void WebPageWindow::toggleFullScreen() {
+    if (!window_) return;
+    if (fullScreen_) {
+        gtk_window_unfullscreen(window_);
+    } else {
+        gtk_window_fullscreen(window_);
+    }
+}
+
+bool WebPageWindow::dragWithPointer() {
+    if (!window_ || press_.time == 0) return false;
+    GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
+    GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(GTK_WIDGET(window_)));
+    GdkModifierType state{};
+    gdk_window_get_device_position(gdkWindow, gdk_seat_get_pointer(seat), nullptr, nullptr, &state);
+    if (!(state & GDK_BUTTON1_MASK)) return false;
+    // Window managers move the window themselves (_NET_WM_MOVERESIZE); GDK
+    // follows the pointer itself where there is none.
+    gtk_window_begin_move_drag(window_, GDK_BUTTON_PRIMARY, static_cast<int>(press_.rootX),
+                               static_cast<int>(press_.rootY), press_.time);
+    return true;
+}
+
+void WebPageWindow::setMenuBar(GtkWidget* bar, GtkAccelGroup* accelerators) {
+    if (!window_) return;
+    if (menuBar_) {
+        gtk_widget_destroy(menuBar_);
+    } else {
+        // The page moves into a box under the bar.
+        GtkWidget* page = view_.widget();
+        g_object_ref(page);
+        gtk_container_remove(GTK_CONTAINER(window_), page);
+        GtkWidget* box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 0);
+        gtk_box_pack_end(GTK_BOX(box), page, TRUE, TRUE, 0);
+        g_object_unref(page);
+        gtk_container_add(GTK_CONTAINER(window_), box);
+        gtk_widget_show(box);
+    }
+    menuBar_ = bar;
+    gtk_box_pack_start(GTK_BOX(gtk_widget_get_parent(view_.widget())), bar, FALSE, FALSE, 0);
+    gtk_widget_show_all(bar);
+    if (accelerators) gtk_window_add_accel_group(window_, accelerators);
 }
 
 void WebPageWindow::onDestroy(GtkWidget* widget, gpointer data) {

@@ -55,6 +55,21 @@ public:
     bool isOnScreenVisible() const override;
     void setMouseDownHandler(std::function<void(Point)> handler) override { mouseDown_ = std::move(handler); }
 
+    // An ordinary window's part: full screen, dragging by the page, closing
+    // through the owner, a menu bar.
+    void toggleFullScreen();
+    bool isFullScreen() const { return fullScreen_; }
+    // Told each time the window entered (true) or left full screen.
+    void setFullScreenHandler(std::function<void(bool)> handler) { fullScreenChanged_ = std::move(handler); }
+    // Moves the window with the pointer, as a title bar does, while the left
+    // button that last went down on the page is still held; false otherwise.
+    bool dragWithPointer();
+    // With a handler, closing from the title bar asks it and leaves the window
+    // as it is; without one, closing hides the window.
+    void setCloseHandler(std::function<void()> handler) { closeRequested_ = std::move(handler); }
+    // Puts `bar` above the page and takes its accelerators on this window.
+    void setMenuBar(GtkWidget* bar, GtkAccelGroup* accelerators);
+
     GtkWindow* gtkWindow() const { return window_; }
     bool isClosed() const { return window_ == nullptr; }
     // Puts the default arrow on the window until the page asks for another.
@@ -69,6 +84,7 @@ private:
     static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data);
     static gboolean onMap(GtkWidget*, GdkEvent*, gpointer data);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data);
+    static gboolean onWindowState(GtkWidget*, GdkEventWindowState* event, gpointer data);
     static void onDestroy(GtkWidget*, gpointer data);
 
     DesktopApplication& application_;
@@ -84,6 +100,15 @@ private:
     bool focusWhenMapped_ = false;
     platform::SharingType sharing_ = platform::SharingType::readOnly;
     std::function<void(Point)> mouseDown_;
+    std::function<void(bool)> fullScreenChanged_;
+    std::function<void()> closeRequested_;
+    bool fullScreen_ = false;
+    // The last left press on the page, where a drag by the page starts.
+    struct Press {
+        double rootX = 0, rootY = 0;
+        guint32 time = 0;
+    } press_;
+    GtkWidget* menuBar_ = nullptr;
     unsigned long focusBefore_ = 0;  // the X window that had the keyboard before makeKey
 };
 
