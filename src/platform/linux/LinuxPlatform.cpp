@@ -7,16 +7,20 @@
 #include "platform/linux/glib/GLibMainQueue.h"
 #include "platform/linux/glib/MonotonicClock.h"
 #include "platform/linux/glib/ThreadPool.h"
+#include "platform/linux/gtk/ControlWindows.h"
 #include "platform/linux/gtk/DesktopApplication.h"
 #include "platform/linux/gtk/RendererLaunchGuard.h"
 #include "platform/linux/gtk/SharedCookies.h"
 #include "platform/linux/image/JpegImages.h"
 #include "platform/linux/ocr/TesseractRecognition.h"
+#include "platform/linux/secrets/SecretServiceKeychain.h"
 #include "platform/linux/system/BundleFile.h"
 #include "platform/linux/system/DesktopPermissions.h"
+#include "platform/linux/system/DesktopWorkspace.h"
 #include "platform/linux/system/JsonDefaults.h"
 #include "platform/linux/system/ProcessEnvironment.h"
 #include "platform/linux/system/ProcessStdio.h"
+#include "platform/linux/tray/PanelStatusItem.h"
 #include "platform/linux/x11/PageWindows.h"
 #include "platform/linux/x11/RandrScreens.h"
 #include "platform/linux/x11/StackingWindowList.h"
@@ -34,7 +38,9 @@ public:
           bundle_(BundleFile::besideExecutable()),
           windows_(application_),
           screens_(application_),
-          windowList_(gdk_display_get_name(gdk_display_get_default())) {}
+          windowList_(gdk_display_get_name(gdk_display_get_default())),
+          controlWindows_(application_),
+          statusItem_([this](const std::string& action) { controlWindows_.perform(action); }) {}
 
     platform::Clock& clock() override { return clock_; }
     platform::MainQueue& main() override { return main_; }
@@ -57,7 +63,7 @@ public:
     platform::TextRecognition& textRecognition() override { return textRecognition_; }
     platform::Keychain& keychain() override { return keychain_; }
     platform::StatusItem& statusItem() override { return statusItem_; }
-    platform::MenuBar& menuBar() override { return menuBar_; }
+    platform::MenuBar& menuBar() override { return controlWindows_; }
     platform::ControlWindows& controlWindows() override { return controlWindows_; }
     platform::Workspace& workspace() override { return workspace_; }
 
@@ -81,11 +87,10 @@ private:
     StackingWindowList windowList_;
     atspi::AtspiAccessibility accessibility_;
     ocr::TesseractRecognition textRecognition_;
-    platform::UnavailableKeychain keychain_;
-    platform::UnavailableStatusItem statusItem_;
-    platform::UnavailableMenuBar menuBar_;
-    platform::UnavailableControlWindows controlWindows_;
-    platform::UnavailableWorkspace workspace_;
+    SecretServiceKeychain keychain_;
+    GtkControlWindows controlWindows_;  // and the main menu, which its window carries
+    PanelStatusItem statusItem_;
+    DesktopWorkspace workspace_;
 };
 
 }  // namespace

@@ -25,10 +25,14 @@
 //  [x] ScreenCapture    one monitor through XShm, the shell's windows rebuilt away from the
 //                       other windows' Composite pixmaps; pointer from XFixes
 //  [x] Images           Lanczos-3 scaling, libjpeg-turbo JPEG, linear grey
+//  [x] Keychain         the Secret Service over D-Bus (libsecret), never prompting
+//  [x] StatusItem       a StatusNotifierItem (libayatana-appindicator), its menu over dbusmenu
+//  [x] MenuBar          the control window's menu bar and accelerators (Ctrl for Command)
+//  [x] ControlWindows   an ordinary GtkWindow with a WebKitGTK view, GTK dialogs
+//  [x] Workspace        addresses to GIO's default handler
 // Lacking:
 //  [ ] Wayland sessions (X11 and XWayland only; GDK is held to its X11 backend)
-//  [ ] a main menu bar: Ctrl+Q on the shell's windows stands in for the quit item
-//  [ ] Keychain, StatusItem, MenuBar, ControlWindows, Workspace: "not available" stand-ins
+//  [ ] System Settings privacy panes: none on X desktops
 //  [ ] sharing type: X cannot keep a window out of another client's capture; the
 //      shell's own capture leaves all of its windows out
 #include <memory>

@@ -74,6 +74,10 @@ WebKitView::WebKitView(bool transparent)
     g_signal_connect(view_.get(), "load-failed", G_CALLBACK(onLoadFailed), this);
     g_signal_connect(view_.get(), "decide-policy", G_CALLBACK(onDecidePolicy), this);
     g_signal_connect(view_.get(), "web-process-terminated", G_CALLBACK(onWebProcessTerminated), this);
+    g_signal_connect(view_.get(), "create", G_CALLBACK(onCreate), this);
+    g_signal_connect(view_.get(), "script-dialog", G_CALLBACK(onScriptDialog), this);
+    g_signal_connect(view_.get(), "run-file-chooser", G_CALLBACK(onRunFileChooser), this);
+    g_signal_connect(view_.get(), "permission-request", G_CALLBACK(onPermissionRequest), this);
 }
 
 WebKitView::~WebKitView() {
@@ -298,6 +302,7 @@ void WebKitView::load(const std::string& url, double timeoutSeconds) {
     timedOut_ = false;
     refusedStatus_ = 0;
     failed_ = false;
+    loading_ = url;
     webkit_web_view_load_uri(view_.get(), url.c_str());
     if (timeoutSeconds > 0 && std::isfinite(timeoutSeconds)) {
         const double ms = std::ceil(timeoutSeconds * 1000.0);
@@ -342,7 +347,7 @@ gboolean WebKitView::onLoadTimeout(gpointer data) {
     webkit_web_view_stop_loading(self->view_.get());
     if (self->events_.failed) {
         auto failed = self->events_.failed;
-        failed(platform::NavigationError{kUrlErrorDomain, -1001, "The request timed out."});
+        failed(platform::NavigationError{kUrlErrorDomain, -1001, "The request timed out.", self->loading_});
     }
     return G_SOURCE_REMOVE;
 }
@@ -367,7 +372,7 @@ void WebKitView::onLoadChanged(WebKitWebView*, WebKitLoadEvent event, gpointer d
     }
 }
 
-gboolean WebKitView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GError* error, gpointer data) {
+gboolean WebKitView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer data) {
     auto* self = static_cast<WebKitView*>(data);
     if (self->detached_) return TRUE;
     self->cancelLoadTimer();
@@ -379,6 +384,7 @@ gboolean WebKitView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GErro
     // other; reported as a cancellation it would never be tried again.
     if (self->refusedStatus_)
         translated = {kUrlErrorDomain, -1011, "the server answered " + std::to_string(self->refusedStatus_)};
+    translated.failingUrl = uri ? uri : self->loading_;
     if (self->events_.failed) {
         auto failed = self->events_.failed;
         failed(translated);
@@ -389,7 +395,9 @@ gboolean WebKitView::onLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar*, GErro
 gboolean WebKitView::onDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type,
                                     gpointer data) {
     auto* self = static_cast<WebKitView*>(data);
-    if (self->detached_ || type != WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+    if (self->detached_) return FALSE;
+    if (type == WEBKIT_POLICY_DECISION_TYPE_NAVIGATION_ACTION) return self->decideNavigation(decision);
+    if (type != WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
     auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
     if (!webkit_response_policy_decision_is_main_frame_main_resource(response)) return FALSE;
     if (!self->events_.decideResponse) return FALSE;
@@ -411,6 +419,102 @@ void WebKitView::onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminat
         auto died = self->events_.rendererDied;
         died();
     }
+}
+
+gboolean WebKitView::decideNavigation(WebKitPolicyDecision* decision) {
+    if (!events_.decideLinkNavigation) return FALSE;
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    if (webkit_navigation_action_get_navigation_type(action) != WEBKIT_NAVIGATION_TYPE_LINK_CLICKED) return FALSE;
+    const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    auto decide = events_.decideLinkNavigation;
+    if (decide(uri ? uri : "")) return FALSE;
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+}
+
+GtkWidget* WebKitView::onCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer data) {
+    auto* self = static_cast<WebKitView*>(data);
+    if (self->detached_ || !self->events_.newWindowRequested) return nullptr;
+    const gchar* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    auto requested = self->events_.newWindowRequested;
+    requested(uri ? uri : "");
+    return nullptr;  // no second view, ever
+}
+
+// The core answers each dialog, at once or once the user has: the dialog is
+// held until then, and the page waits for it.
+gboolean WebKitView::onScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer data) {
+    auto* self = static_cast<WebKitView*>(data);
+    const auto type = webkit_script_dialog_get_dialog_type(dialog);
+    const std::string message = webkit_script_dialog_get_message(dialog);
+    if (type == WEBKIT_SCRIPT_DIALOG_ALERT) {
+        if (self->detached_ || !self->events_.alert) return TRUE;  // answered: done
+        webkit_script_dialog_ref(dialog);
+        auto alert = self->events_.alert;
+        alert(message, [dialog] {
+            webkit_script_dialog_close(dialog);
+            webkit_script_dialog_unref(dialog);
+        });
+        return TRUE;
+    }
+    if (type == WEBKIT_SCRIPT_DIALOG_CONFIRM) {
+        if (self->detached_ || !self->events_.confirm) {
+            webkit_script_dialog_confirm_set_confirmed(dialog, FALSE);
+            return TRUE;
+        }
+        webkit_script_dialog_ref(dialog);
+        auto confirm = self->events_.confirm;
+        confirm(message, [dialog](bool ok) {
+            webkit_script_dialog_confirm_set_confirmed(dialog, ok ? TRUE : FALSE);
+            webkit_script_dialog_close(dialog);
+            webkit_script_dialog_unref(dialog);
+        });
+        return TRUE;
+    }
+    return FALSE;  // prompt and leave-page dialogs: the engine's own
+}
+
+gboolean WebKitView::onRunFileChooser(WebKitWebView*, WebKitFileChooserRequest* request, gpointer data) {
+    auto* self = static_cast<WebKitView*>(data);
+    if (self->detached_ || !self->events_.chooseFiles) {
+        webkit_file_chooser_request_cancel(request);
+        return TRUE;
+    }
+    platform::FileChooserRequest asked;
+    asked.allowsMultipleSelection = webkit_file_chooser_request_get_select_multiple(request);
+    g_object_ref(request);
+    auto choose = self->events_.chooseFiles;
+    choose(asked, [request](std::vector<std::string> paths) {
+        if (paths.empty()) {
+            webkit_file_chooser_request_cancel(request);
+        } else {
+            std::vector<const gchar*> list;
+            for (const auto& path : paths) list.push_back(path.c_str());
+            list.push_back(nullptr);
+            webkit_file_chooser_request_select_files(request, list.data());
+        }
+        g_object_unref(request);
+    });
+    return TRUE;
+}
+
+gboolean WebKitView::onPermissionRequest(WebKitWebView* view, WebKitPermissionRequest* request, gpointer data) {
+    auto* self = static_cast<WebKitView*>(data);
+    if (!WEBKIT_IS_USER_MEDIA_PERMISSION_REQUEST(request)) return FALSE;
+    bool granted = false;
+    if (!self->detached_ && self->events_.mediaCapture) {
+        const gchar* uri = webkit_web_view_get_uri(view);
+        const std::string origin = webOrigin(uri ? uri : "");
+        auto decide = self->events_.mediaCapture;
+        granted = decide(origin);
+    }
+    if (granted) {
+        webkit_permission_request_allow(request);
+    } else {
+        webkit_permission_request_deny(request);
+    }
+    return TRUE;
 }
 
 }  // namespace nimbo::x11

@@ -66,6 +66,11 @@ private:
                                    gpointer data);
     static void onWebProcessTerminated(WebKitWebView*, WebKitWebProcessTerminationReason, gpointer data);
     static gboolean onLoadTimeout(gpointer data);
+    gboolean decideNavigation(WebKitPolicyDecision* decision);
+    static GtkWidget* onCreate(WebKitWebView*, WebKitNavigationAction* action, gpointer data);
+    static gboolean onScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer data);
+    static gboolean onRunFileChooser(WebKitWebView*, WebKitFileChooserRequest* request, gpointer data);
+    static gboolean onPermissionRequest(WebKitWebView* view, WebKitPermissionRequest* request, gpointer data);
 
     GObjectPtr<WebKitUserContentManager> contentManager_;
     GObjectPtr<WebKitWebView> view_;
@@ -82,6 +87,7 @@ private:
     bool timedOut_ = false;  // the time-out already reported this load's failure
     int refusedStatus_ = 0;  // the status decideResponse turned down, if it did
     bool failed_ = false;    // a failure was reported, so no "finished" follows
+    std::string loading_;    // the address asked for last
 };
 
 }  // namespace nimbo::x11

@@ -32,6 +32,7 @@ WebPageWindow::WebPageWindow(const platform::PageWindowOptions& options, Desktop
     g_signal_connect(window_, "destroy", G_CALLBACK(onDestroy), this);
     // The view's handler runs before WebKit's own, so the mouse-down is told first.
     g_signal_connect(view_.widget(), "button-press-event", G_CALLBACK(onButtonPress), this);
+    g_signal_connect(view_.widget(), "button-release-event", G_CALLBACK(onButtonRelease), this);
     gtk_widget_realize(GTK_WIDGET(window_));
     gdk_window_add_filter(gtk_widget_get_window(GTK_WIDGET(window_)), onXEvent, this);
     setFrame(frame_);
@@ -318,17 +319,27 @@ void WebPageWindow::toggleFullScreen() {
     }
 }
 
-bool WebPageWindow::dragWithPointer() {
-    if (!window_ || press_.time == 0) return false;
+gboolean WebPageWindow::onButtonRelease(GtkWidget*, GdkEventButton* event, gpointer data) {
+    if (event->button == GDK_BUTTON_PRIMARY) static_cast<WebPageWindow*>(data)->press_ = {};
+    return FALSE;
+}
+
+bool WebPageWindow::leftButtonDown() const {
+    if (!window_) return false;
     GdkWindow* gdkWindow = gtk_widget_get_window(GTK_WIDGET(window_));
     GdkSeat* seat = gdk_display_get_default_seat(gtk_widget_get_display(GTK_WIDGET(window_)));
     GdkModifierType state{};
     gdk_window_get_device_position(gdkWindow, gdk_seat_get_pointer(seat), nullptr, nullptr, &state);
-    if (!(state & GDK_BUTTON1_MASK)) return false;
+    return (state & GDK_BUTTON1_MASK) != 0;
+}
+
+bool WebPageWindow::dragWithPointer() {
+    if (!window_ || press_.time == 0) return false;
     // Window managers move the window themselves (_NET_WM_MOVERESIZE); GDK
     // follows the pointer itself where there is none.
     gtk_window_begin_move_drag(window_, GDK_BUTTON_PRIMARY, static_cast<int>(press_.rootX),
                                static_cast<int>(press_.rootY), press_.time);
+    press_ = {};  // its release ends the move, not a click on the page
     return true;
 }
 
@@ -350,6 +361,8 @@ void WebPageWindow::setMenuBar(GtkWidget* bar, GtkAccelGroup* accelerators) {
     menuBar_ = bar;
     gtk_box_pack_start(GTK_BOX(gtk_widget_get_parent(view_.widget())), bar, FALSE, FALSE, 0);
     gtk_widget_show_all(bar);
+    if (menuKeys_) gtk_window_remove_accel_group(window_, menuKeys_);
+    menuKeys_ = accelerators;
     if (accelerators) gtk_window_add_accel_group(window_, accelerators);
 }
 

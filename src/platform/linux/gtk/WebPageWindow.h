@@ -32,6 +32,7 @@ public:
     WebPageWindow& operator=(const WebPageWindow&) = delete;
 
     platform::WebView& web() override { return view_; }
+    WebKitView& webKitView() { return view_; }
     Rect frame() const override { return frame_; }
     void setFrame(const Rect& frame) override;
     void orderFront() override;
@@ -61,13 +62,18 @@ public:
     bool isFullScreen() const { return fullScreen_; }
     // Told each time the window entered (true) or left full screen.
     void setFullScreenHandler(std::function<void(bool)> handler) { fullScreenChanged_ = std::move(handler); }
-    // Moves the window with the pointer, as a title bar does, while the left
-    // button that last went down on the page is still held; false otherwise.
+    // Whether the left button that last went down on the page has not come
+    // up since, and whether it is down now.
+    bool leftPressPending() const { return press_.time != 0; }
+    bool leftButtonDown() const;
+    // Moves the window with the pointer, as a title bar does, from where the
+    // pending left press went down; false without one.
     bool dragWithPointer();
     // With a handler, closing from the title bar asks it and leaves the window
     // as it is; without one, closing hides the window.
     void setCloseHandler(std::function<void()> handler) { closeRequested_ = std::move(handler); }
-    // Puts `bar` above the page and takes its accelerators on this window.
+    // Puts `bar` above the page (replacing an earlier one) and takes its
+    // accelerators on this window.
     void setMenuBar(GtkWidget* bar, GtkAccelGroup* accelerators);
 
     GtkWindow* gtkWindow() const { return window_; }
@@ -81,6 +87,7 @@ private:
     void notePlacement(const XConfigureEvent& event);
     static GdkFilterReturn onXEvent(GdkXEvent* xevent, GdkEvent*, gpointer data);
     static gboolean onButtonPress(GtkWidget*, GdkEventButton* event, gpointer data);
+    static gboolean onButtonRelease(GtkWidget*, GdkEventButton* event, gpointer data);
     static gboolean onKey(GtkWidget*, GdkEventKey* event, gpointer data);
     static gboolean onMap(GtkWidget*, GdkEvent*, gpointer data);
     static gboolean onDelete(GtkWidget*, GdkEvent*, gpointer data);
@@ -109,6 +116,7 @@ private:
         guint32 time = 0;
     } press_;
     GtkWidget* menuBar_ = nullptr;
+    GtkAccelGroup* menuKeys_ = nullptr;
     unsigned long focusBefore_ = 0;  // the X window that had the keyboard before makeKey
 };
 
