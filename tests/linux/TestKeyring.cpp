@@ -61,9 +61,10 @@ TestKeyring::TestKeyring(const std::string& home) : home_(home) {
     const char password[] = "nimbo-test";
     g_output_stream_write_all(input, password, sizeof password - 1, nullptr, nullptr, nullptr);
     g_output_stream_close(input, nullptr, nullptr);
-    if (!waitUntil([] { return nameOwned("org.freedesktop.secrets"); }, 15.0))
+    if (!waitUntil([] { return nameOwned("org.freedesktop.secrets"); }, 15.0)) {
         throw std::runtime_error("gnome-keyring-daemon did not take org.freedesktop.secrets:\n" +
                                  readFile(home + "/keyring.log"));
+    }
 }
 
 TestKeyring::~TestKeyring() {

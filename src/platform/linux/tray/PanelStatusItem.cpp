@@ -1,7 +1,5 @@
 #include "platform/linux/tray/PanelStatusItem.h"
 
-#include <libayatana-appindicator/app-indicator.h>
-
 namespace nimbo::x11 {
 namespace {
 

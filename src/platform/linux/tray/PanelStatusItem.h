@@ -7,10 +7,10 @@
 //
 // The item comes onto the bus with the first request, not with the backend,
 // so programs that never show one (the tests) never register one.
+#include <libayatana-appindicator/app-indicator.h>
+
 #include "platform/StatusItem.h"
 #include "platform/linux/gtk/MenuWidgets.h"
-
-typedef struct _AppIndicator AppIndicator;
 
 namespace nimbo::x11 {
 
