@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <gdk/gdkx.h>
 #include <signal.h>
 
 #include <optional>
@@ -34,13 +35,6 @@ std::optional<TestPanel::Item> shellItem(TestPanel& panel, Child& shell) {
     return panel.items().back();
 }
 
-bool clickSettings(TestPanel& panel, const TestPanel::Item& item) {
-    const auto menu = panel.menu(item);
-    if (!menu) return false;
-    const auto settings = TestPanel::find(*menu, "Settings…");
-    return settings && panel.click(item, settings->id);
-}
-
 // The shell's mapped top-level window titled "nimbo", if there is one.
 std::optional<Window> controlWindow() {
     Display* display = xDisplay();
@@ -48,7 +42,13 @@ std::optional<Window> controlWindow() {
     Window* children = nullptr;
     unsigned count = 0;
     std::optional<Window> found;
-    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) return found;
+    // Windows come and go between the listing and the questions about them.
+    GdkDisplay* gdkDisplay = gdk_display_get_default();
+    gdk_x11_display_error_trap_push(gdkDisplay);
+    if (!XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count)) {
+        gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
+        return found;
+    }
     for (unsigned i = 0; i < count && !found; ++i) {
         XWindowAttributes attributes{};
         char* name = nullptr;
@@ -58,7 +58,21 @@ std::optional<Window> controlWindow() {
         if (name) XFree(name);
     }
     if (children) XFree(children);
+    gdk_x11_display_error_trap_pop_ignored(gdkDisplay);
     return found;
+}
+
+// The shell rebuilds its menu when the overlay reports its personalities, so
+// an entry read just before that is gone when clicked; a panel reads again on
+// the layout's change, and so does this, until the control center shows.
+bool clickSettings(TestPanel& panel, const TestPanel::Item& item) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const auto menu = panel.menu(item);
+        const auto settings = menu ? TestPanel::find(*menu, "Settings…") : std::nullopt;
+        if (settings && panel.click(item, settings->id) && waitUntil([] { return controlWindow().has_value(); }, 3.0))
+            return true;
+    }
+    return false;
 }
 
 void keepShotOf(Window window, const std::string& name) {
