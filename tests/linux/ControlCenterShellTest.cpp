@@ -5,6 +5,7 @@
 // GoogleTest first: Xlib's macros (None, Bool, ...) would break its headers.
 #include <gtest/gtest.h>
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <gdk/gdkx.h>
 #include <signal.h>
@@ -35,7 +36,24 @@ std::optional<TestPanel::Item> shellItem(TestPanel& panel, Child& shell) {
     return panel.items().back();
 }
 
-// The shell's mapped top-level window titled "nimbo", if there is one.
+// Whether the window is an ordinary one: the overlays are notification-typed
+// and, untitled, carry the program's name too.
+bool ordinaryWindow(Display* display, Window window) {
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool normal = false;
+    if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), 0, 1, False, XA_ATOM,
+                           &type, &format, &count, &after, &data) == Success &&
+        data && count == 1) {
+        normal = *reinterpret_cast<Atom*>(data) == XInternAtom(display, "_NET_WM_WINDOW_TYPE_NORMAL", False);
+    }
+    if (data) XFree(data);
+    return normal;
+}
+
+// The shell's mapped ordinary window titled "nimbo", if there is one.
 std::optional<Window> controlWindow() {
     Display* display = xDisplay();
     Window root = 0, parent = 0;
@@ -53,7 +71,8 @@ std::optional<Window> controlWindow() {
         XWindowAttributes attributes{};
         char* name = nullptr;
         if (XGetWindowAttributes(display, children[i], &attributes) && attributes.map_state == IsViewable &&
-            XFetchName(display, children[i], &name) && name && std::string(name) == "nimbo")
+            XFetchName(display, children[i], &name) && name && std::string(name) == "nimbo" &&
+            ordinaryWindow(display, children[i]))
             found = children[i];
         if (name) XFree(name);
     }
