@@ -32,6 +32,10 @@ Json boundsJson(const Rect& bounds) {
     return {{"x", bounds.minX()}, {"y", bounds.minY()}, {"w", bounds.size.width}, {"h", bounds.size.height}};
 }
 
+std::string milliseconds(double seconds) {
+    return std::to_string(static_cast<long long>(seconds * 1000.0)) + "ms";
+}
+
 bool isTrue(const MaybeJson& value) {
     return value && value->is_boolean() && value->get<bool>();
 }
@@ -79,7 +83,10 @@ void AppDelegate::captureAndSend(const std::shared_ptr<Overlay>& overlay) {
     if (caption) caption->keepPlaced("about to capture");
     const int n = ++captureCount;
 
+    auto& clock = platform_.clock();
+    const double began = clock.now();
     auto grabbed = grabDisplay(*display);
+    const double grabbedAt = clock.now();
     if (!grabbed.shot) {
         endPress(overlay, "capture failed — " + grabbed.error.description);
         const bool denied = grabbed.error.failure == Capture::Failure::denied;
@@ -95,7 +102,13 @@ void AppDelegate::captureAndSend(const std::shared_ptr<Overlay>& overlay) {
 
     lastShot = grabbed.shot;
     std::weak_ptr<Overlay> weakOverlay = overlay;
-    encodeLater(*grabbed.shot, [shot = *grabbed.shot, n, weakOverlay](AppDelegate& d, std::optional<std::string> url) {
+    encodeLater(*grabbed.shot, [shot = *grabbed.shot, n, weakOverlay, began, grabbedAt](
+                                   AppDelegate& d, std::optional<std::string> url) {
+        // Where the time of an ask goes, for the latency benchmark.
+        if (url) {
+            Log::line("nimbo: capture " + std::to_string(n) + " grabbed in " + milliseconds(grabbedAt - began) +
+                      ", encoded in " + milliseconds(d.platform_.clock().now() - grabbedAt));
+        }
         d.sendCaptured(shot, n, weakOverlay, url);
     });
 }
