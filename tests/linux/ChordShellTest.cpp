@@ -4,56 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <X11/keysym.h>
-#include <signal.h>
 
 #include <algorithm>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "Desktop.h"
+#include "RunningShell.h"
 #include "TestKeyboard.h"
 
 namespace nimbo::test {
 namespace {
-
-// The overlay page's own lines, "nimbo: [page] overlay <display> <what it says>",
-// that say `what`; the display's name depends on the server's outputs.
-std::size_t pageLines(const std::string& log, const std::string& what) {
-    const std::string prefix = "nimbo: [page] overlay ";
-    std::size_t count = 0;
-    std::istringstream lines(log);
-    for (std::string line; std::getline(lines, line);) {
-        if (line.rfind(prefix, 0) != 0) continue;
-        const auto said = line.find(' ', prefix.size());
-        if (said != std::string::npos && line.compare(said + 1, what.size(), what) == 0) ++count;
-    }
-    return count;
-}
-
-// The program started as a user would, in private folders, against `server`.
-class RunningShell {
-public:
-    explicit RunningShell(const DevServer& server) : shell_(startShell(home_, server.origin())) {}
-    ~RunningShell() {
-        shell_->signal(SIGTERM);
-        shell_->waitForExit(5.0);
-    }
-    RunningShell(const RunningShell&) = delete;
-    RunningShell& operator=(const RunningShell&) = delete;
-
-    std::string log() const { return readFile(shellLog(home_)); }
-    // Waits until the overlay page has said `what`; false if it never did or
-    // the program ended first.
-    bool pageSays(const std::string& what, double seconds = 10.0) {
-        return waitUntil([&] { return pageLines(log(), what) > 0 || shell_->exited(); }, seconds) && !shell_->exited();
-    }
-
-private:
-    TempDir home_;
-    std::unique_ptr<Child> shell_;
-};
 
 // The key tap is armed at launch, before the overlay pages are built, so a
 // page that says it is ready (or steering) can be reached by the chord.
@@ -72,6 +33,36 @@ TEST(ChordShell, AHoldSendsListenToTheOverlayUnderThePointer) {
     runFor(0.3);
     EXPECT_EQ(pageLines(shell.log(), "got nimbo:listen"), 1U) << shell.log();
     EXPECT_EQ(pageLines(shell.log(), "got nimbo:cancel"), 0U) << shell.log();
+}
+
+// A short press is a tap: it confirms once no second tap follows, and two in
+// a row put everything away without confirming.
+TEST(ChordShell, ATapConfirmsAndADoubleTapCancels) {
+    DevServer server;
+    RunningShell shell(server);
+    ASSERT_TRUE(shell.pageSays("ready with the bridge", 30.0)) << shell.log();
+
+    TestKeyboard keyboard;
+    keyboard.chord({XK_Super_L, XK_Alt_L});
+    ASSERT_TRUE(shell.pageSays("got nimbo:tap")) << shell.log();
+    EXPECT_TRUE(shell.pageSays("got nimbo:confirm")) << shell.log();
+    // The tap and what it meant, in that order.
+    std::vector<std::string> settled;
+    for (const auto& line : pageSaid(shell.log(), "got nimbo:")) {
+        for (const char* channel : {"got nimbo:tap", "got nimbo:confirm", "got nimbo:cancel"}) {
+            if (line.rfind(channel, 0) == 0) settled.push_back(channel);
+        }
+    }
+    EXPECT_EQ(settled, (std::vector<std::string>{"got nimbo:tap", "got nimbo:confirm"})) << shell.log();
+
+    keyboard.chord({XK_Super_L, XK_Alt_L});
+    runFor(0.25);
+    keyboard.chord({XK_Super_L, XK_Alt_L});
+    ASSERT_TRUE(shell.pageSays("got nimbo:cancel")) << shell.log();
+    runFor(0.5);
+    EXPECT_EQ(pageLines(shell.log(), "got nimbo:confirm"), 1U) << "only the first tap's" << shell.log();
+    EXPECT_EQ(pageLines(shell.log(), "got nimbo:tap"), 2U) << "the second tap of a pair sends none" << shell.log();
+    EXPECT_EQ(pageLines(shell.log(), "got nimbo:capture"), 0U) << shell.log();
 }
 
 TEST(ChordShell, ATeleprompterPageGetsTheStepsAndTheWindowNeverTheArrow) {

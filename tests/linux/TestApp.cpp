@@ -1,5 +1,7 @@
 #include "TestApp.h"
 
+#include <cstdio>
+#include <sstream>
 #include <stdexcept>
 
 namespace nimbo::test {
@@ -14,6 +16,19 @@ TestApp::TestApp(int x, int y, const std::vector<std::string>& options) {
 
 bool TestApp::said(const std::string& line) const {
     return ("\n" + readFile(folder_.path() + "/stdout.txt")).find("\n" + line + "\n") != std::string::npos;
+}
+
+std::optional<Rect> TestApp::placed(const std::string& name) const {
+    std::istringstream lines(readFile(folder_.path() + "/stdout.txt"));
+    const std::string prefix = "placed " + name + " ";
+    for (std::string line; std::getline(lines, line);) {
+        int x = 0, y = 0, width = 0, height = 0;
+        if (line.rfind(prefix, 0) == 0 &&
+            std::sscanf(line.c_str() + prefix.size(), "%d,%d %dx%d", &x, &y, &width, &height) == 4) {
+            return Rect{{double(x), double(y)}, {double(width), double(height)}};
+        }
+    }
+    return std::nullopt;
 }
 
 platform::AXRef TestApp::element(platform::Accessibility& accessibility) {

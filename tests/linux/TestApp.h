@@ -19,6 +19,8 @@ public:
     Child& process() { return *child_; }
     // Whether it printed this line so far.
     bool said(const std::string& line) const;
+    // Where it said a widget is on screen: the Save button or the entry.
+    std::optional<Rect> placed(const std::string& name) const;
     // Its application element, once it is on the accessibility bus.
     platform::AXRef element(platform::Accessibility& accessibility);
 

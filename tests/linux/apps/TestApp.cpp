@@ -1,5 +1,6 @@
 // A small GTK 3 application with the controls a user asks about: two buttons,
-// an entry with a placeholder, a check box, labels, a list and a menu bar.
+// an entry with a placeholder, a check box, labels, a list, a menu bar and
+// words drawn where only the picture shows them.
 // The desktop tests and the walk benchmark read it through the accessibility
 // bus as they would any other application.
 //
@@ -10,8 +11,10 @@
 // buttons and labels, a window as crowded as a settings dialog gets.
 // --garbage shows no window: it joins the accessibility bus as an
 // application whose every answer is malformed, cyclic or of the wrong type.
-// Prints "ready" on standard output once the window is on screen, and
-// "clicked LABEL" when a button is clicked.
+// Prints where the Save button, the entry and the drawn words are
+// ("placed Save X,Y WxH", "placed entry ...", "placed drawn ...") and
+// "ready" on standard output once the window is on screen, and "clicked LABEL"
+// when a button is clicked.
 #include <gio/gio.h>
 #include <gtk/gtk.h>
 
@@ -53,7 +56,38 @@ GtkWidget* button(const char* label) {
     return widget;
 }
 
+// The widgets whose place on screen the tests compare with what the shell found.
+struct Placed {
+    const char* name = "";
+    GtkWidget* widget = nullptr;
+};
+Placed placed[3];
+
+// "placed NAME X,Y WxH": the widget's allocation in root coordinates.
+void printPlace(const Placed& one) {
+    GtkWidget* top = gtk_widget_get_toplevel(one.widget);
+    int x = 0, y = 0, originX = 0, originY = 0;
+    gtk_widget_translate_coordinates(one.widget, top, 0, 0, &x, &y);
+    gdk_window_get_origin(gtk_widget_get_window(top), &originX, &originY);
+    std::printf("placed %s %d,%d %dx%d\n", one.name, originX + x, originY + y,
+                gtk_widget_get_allocated_width(one.widget), gtk_widget_get_allocated_height(one.widget));
+}
+
+// Words only the picture shows: drawn, not a widget's text, as a canvas or an
+// image of text is.
+gboolean drawWords(GtkWidget*, cairo_t* cairo, gpointer) {
+    cairo_set_source_rgb(cairo, 0, 0, 0);
+    cairo_select_font_face(cairo, "Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cairo, 15);
+    cairo_move_to(cairo, 4, 18);
+    cairo_show_text(cairo, "Last backup three days ago");
+    return FALSE;
+}
+
 gboolean announce(GtkWidget*, GdkEvent*, gpointer) {
+    for (const Placed& one : placed) {
+        if (one.widget) printPlace(one);
+    }
     std::printf("ready\n");
     std::fflush(stdout);
     return FALSE;
@@ -183,15 +217,24 @@ int main(int argc, char** argv) {
     GtkWidget* entry = gtk_entry_new();
     gtk_entry_set_placeholder_text(GTK_ENTRY(entry), "Email address");
     gtk_box_pack_start(GTK_BOX(column), entry, FALSE, FALSE, 0);
+    placed[1] = {"entry", entry};
 
     gtk_box_pack_start(GTK_BOX(column), gtk_check_button_new_with_label("Remember me"), FALSE, FALSE, 0);
+
+    GtkWidget* drawn = gtk_drawing_area_new();
+    gtk_widget_set_size_request(drawn, 260, 24);
+    g_signal_connect(drawn, "draw", G_CALLBACK(drawWords), nullptr);
+    gtk_box_pack_start(GTK_BOX(column), drawn, FALSE, FALSE, 0);
+    placed[2] = {"drawn", drawn};
 
     GtkWidget* list = gtk_list_box_new();
     for (const char* row : {"Alpha", "Beta", "Gamma"}) gtk_container_add(GTK_CONTAINER(list), gtk_label_new(row));
     gtk_box_pack_start(GTK_BOX(column), list, FALSE, FALSE, 0);
 
     GtkWidget* buttons = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 12);
-    gtk_box_pack_start(GTK_BOX(buttons), button("Save"), FALSE, FALSE, 0);
+    GtkWidget* save = button("Save");
+    placed[0] = {"Save", save};
+    gtk_box_pack_start(GTK_BOX(buttons), save, FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(buttons), button("Delete account"), FALSE, FALSE, 0);
     gtk_box_pack_start(GTK_BOX(column), buttons, FALSE, FALSE, 0);
 
