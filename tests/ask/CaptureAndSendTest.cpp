@@ -36,6 +36,7 @@ TEST_F(CaptureAndSendTest, PictureThenElementsUnderTheCapturesNumber) {
     EXPECT_TRUE(channels(left()).empty());
     EXPECT_EQ(sim.output.lines,
               (std::vector<std::string>{"nimbo: capture 1 grabbed in 0ms, encoded in 0ms",
+                                        "nimbo: capture 1 walked in 0ms, recognised in 0ms",
                                         "nimbo: elements 0 for capture 1 in 0ms, no menus read yet"}));
     ASSERT_TRUE(delegate->lastShot);
     EXPECT_EQ(delegate->lastShot->image.width, 2560);
