@@ -36,10 +36,6 @@ std::string milliseconds(double seconds) {
     return std::to_string(static_cast<long long>(seconds * 1000.0)) + "ms";
 }
 
-bool isTrue(const MaybeJson& value) {
-    return value && value->is_boolean() && value->get<bool>();
-}
-
 }  // namespace
 
 void AppDelegate::endPress(const std::shared_ptr<Overlay>& overlay, const std::string& reason) {
@@ -54,9 +50,7 @@ Capture::Grab AppDelegate::grabDisplay(const platform::Screen& screen) {
     auto grabbed = Capture::grab(platform_, screen, revealed);
     // Whatever came of it, the control center goes back to how the user wants it.
     if (revealed && controlWindow) {
-        bool visible =
-            Visibility::showcaseEnv(platform_.environment()) || isTrue(platform_.defaults().get("nimbo.visible"));
-        controlWindow->setSharingType(visible ? platform::SharingType::readOnly : platform::SharingType::none);
+        controlWindow->setSharingType(Visibility::sharingType(platform_));
     }
     hotkey.enableAgain();
     return grabbed;

@@ -1,5 +1,6 @@
 #include "base/Text.h"
 
+#include <algorithm>
 #include <memory>
 
 #include <unicode/brkiter.h>
@@ -32,44 +33,45 @@ std::string trimmed(const std::string& text) {
     return text.substr(static_cast<size_t>(start), static_cast<size_t>(end - start));
 }
 
-std::string prefix(const std::string& text, std::size_t count) {
-    if (text.size() <= count) return text;  // never more characters than bytes
+namespace {
+
+struct Clusters {
+    std::size_t taken = 0;    // grapheme clusters walked
+    std::size_t endByte = 0;  // where the last of them ends
+};
+
+// Walks at most `limit` grapheme clusters from the start of a UTF-8 text.
+// Without ICU's break iterator every byte counts as one.
+Clusters walkClusters(const std::string& text, std::size_t limit) {
     UErrorCode status = U_ZERO_ERROR;
     UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
     std::unique_ptr<icu::BreakIterator> clusters(
         icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status) || !clusters) {
-        utext_close(utext);
-        return text.substr(0, count);
-    }
-    clusters->setText(utext, status);
-    int32_t end = clusters->first();
-    for (std::size_t taken = 0; taken < count; ++taken) {
-        int32_t next = clusters->next();
-        if (next == icu::BreakIterator::DONE) break;
-        end = next;
+    Clusters walked;
+    if (U_SUCCESS(status) && clusters) {
+        clusters->setText(utext, status);
+        clusters->first();
+        for (int32_t next = 0; walked.taken < limit && (next = clusters->next()) != icu::BreakIterator::DONE;) {
+            ++walked.taken;
+            walked.endByte = static_cast<std::size_t>(next);
+        }
+    } else {
+        walked.taken = walked.endByte = std::min(limit, text.size());
     }
     clusters.reset();
     utext_close(utext);
-    return text.substr(0, static_cast<std::size_t>(end));
+    return walked;
+}
+
+}  // namespace
+
+std::string prefix(const std::string& text, std::size_t count) {
+    if (text.size() <= count) return text;  // never more characters than bytes
+    return text.substr(0, walkClusters(text, count).endByte);
 }
 
 std::size_t characterCount(const std::string& text) {
-    UErrorCode status = U_ZERO_ERROR;
-    UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
-    std::unique_ptr<icu::BreakIterator> clusters(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (U_FAILURE(status) || !clusters) {
-        utext_close(utext);
-        return text.size();
-    }
-    clusters->setText(utext, status);
-    std::size_t count = 0;
-    clusters->first();
-    while (clusters->next() != icu::BreakIterator::DONE) ++count;
-    clusters.reset();
-    utext_close(utext);
-    return count;
+    return walkClusters(text, text.size()).taken;
 }
 
 }  // namespace nimbo::Text

@@ -162,9 +162,6 @@ bool Control::hide() {
 
 void Control::go(const std::string& path) {
     if (!path.starts_with("/") || path.starts_with("//")) return;
-    // A browser drops tabs and line ends from addresses, which would turn
-    // "/\t/elsewhere" into a scheme-relative one; no path of ours has them.
-    if (std::any_of(path.begin(), path.end(), [](unsigned char c) { return c < 0x20 || c == 0x7f; })) return;
     auto home = Url::parse(home_);
     if (!home) return;
     // An absolute path keeps home's scheme and authority.
