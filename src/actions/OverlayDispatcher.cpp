@@ -45,6 +45,11 @@ void AppDelegate::handle(Overlay& overlay, const BridgeMessage& message) {
         if (message.id) Bridge::resolve(overlay.web(), *message.id, overlay.frameInfo());
     } else if (channel == "nimbo:zoom") {
         if (message.id) zoomForPage(overlay, payload, *message.id);
+    } else if (channel == "nimbo:offer" || channel == "nimbo:offer-clear" || channel == "nimbo:offer-accept" ||
+               channel == "nimbo:offer-speech") {
+        offerRequest(overlay, message);
+    } else if (channel == "nimbo:type" || channel == "nimbo:field-at" || channel == "nimbo:confirm-spoken") {
+        typingRequest(overlay, message);
     } else if (message.kind == "invoke" && message.id) {
         Bridge::resolve(overlay.web(), *message.id, Json(nullptr));
     }

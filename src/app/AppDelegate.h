@@ -86,6 +86,15 @@ public:
 
     // A message from an overlay or caption page.
     void handle(Overlay& overlay, const BridgeMessage& message);
+    // Its offer channels: proposing, clearing, accepting by click or by a spoken yes.
+    void offerRequest(Overlay& overlay, const BridgeMessage& message);
+    // Its typing channels: typing, the field under a point, a spoken yes to a staged card.
+    void typingRequest(Overlay& overlay, const BridgeMessage& message);
+    // Whether a real gesture of the user stands behind a typing request.
+    bool typingGesture(bool submit);
+    // "nimbo:offer-done" to the page that proposed the offer, else to `fallback`,
+    // else to the overlay under the pointer.
+    void offerDone(const Json& result, const std::shared_ptr<Overlay>& fallback);
 
     // The overlay of a display (absent: the display under the pointer); the
     // first overlay when none matches.

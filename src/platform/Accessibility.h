@@ -28,6 +28,21 @@ struct AXUrl {
 // top-left points.
 using AXValue = std::variant<std::monostate, std::string, double, bool, Point, Size, AXUrl, AXRef, std::vector<AXRef>>;
 
+// What acting on an element came to, numbered as the AX error codes are so
+// the core's rules read the same on every backend.
+enum class AXError : int {
+    success = 0,
+    failure = -25200,
+    illegalArgument = -25201,
+    invalidElement = -25202,
+    cannotComplete = -25204,
+    attributeUnsupported = -25205,
+    actionUnsupported = -25206,
+    notImplemented = -25208,
+    apiDisabled = -25211,
+    noValue = -25212,
+};
+
 // Safe to call from any thread; a request to an application that does not
 // answer gives up after that element's messaging time-out.
 class Accessibility {
@@ -45,6 +60,15 @@ public:
     // The deepest element of an application at a global top-left point; null when none.
     virtual AXRef elementAtPosition(const AXRef& application, Point point) = 0;
     virtual std::optional<int> pid(const AXRef& element) = 0;
+    // Performs an action by its AX name ("AXPress": the control's default action).
+    virtual AXError performAction(const AXRef& element, const std::string& action) = 0;
+    // Sets a settable attribute: "AXSelectedText" (text replacing the selection,
+    // or inserted at the caret), "AXFocused" (true).
+    virtual AXError setAttribute(const AXRef& element, const std::string& name, const AXValue& value) = 0;
+    // The element with keyboard focus across the desktop; null when none can be told.
+    virtual AXRef focusedElement() = 0;
+    // Whether two references name the same element of the same application.
+    virtual bool same(const AXRef& a, const AXRef& b) = 0;
 };
 
 }  // namespace nimbo::platform

@@ -13,12 +13,15 @@
 #include "platform/Keychain.h"
 #include "platform/MainQueue.h"
 #include "platform/MouseMonitors.h"
+#include "platform/Pasteboard.h"
 #include "platform/Permissions.h"
 #include "platform/Queues.h"
+#include "platform/RunningApps.h"
 #include "platform/ScreenCapture.h"
 #include "platform/Screens.h"
 #include "platform/StatusItem.h"
 #include "platform/Stdio.h"
+#include "platform/SyntheticInput.h"
 #include "platform/TextRecognition.h"
 #include "platform/WindowList.h"
 #include "platform/Windows.h"
@@ -53,6 +56,9 @@ public:
     virtual MenuBar& menuBar() = 0;
     virtual ControlWindows& controlWindows() = 0;
     virtual Workspace& workspace() = 0;
+    virtual SyntheticInput& syntheticInput() = 0;
+    virtual Pasteboard& pasteboard() = 0;
+    virtual RunningApps& runningApps() = 0;
 };
 
 }  // namespace nimbo::platform

@@ -9,6 +9,7 @@
 #include "platform/linux/glib/ThreadPool.h"
 #include "platform/linux/gtk/ControlWindows.h"
 #include "platform/linux/gtk/DesktopApplication.h"
+#include "platform/linux/gtk/GtkPasteboard.h"
 #include "platform/linux/gtk/RendererLaunchGuard.h"
 #include "platform/linux/gtk/SharedCookies.h"
 #include "platform/linux/image/JpegImages.h"
@@ -24,9 +25,11 @@
 #include "platform/linux/x11/PageWindows.h"
 #include "platform/linux/x11/RandrScreens.h"
 #include "platform/linux/x11/StackingWindowList.h"
+#include "platform/linux/x11/WindowManagerApps.h"
 #include "platform/linux/x11/XInputKeyTaps.h"
 #include "platform/linux/x11/XInputMouseMonitors.h"
 #include "platform/linux/x11/XScreenCapture.h"
+#include "platform/linux/x11/XTestInput.h"
 
 namespace nimbo::x11 {
 namespace {
@@ -66,6 +69,9 @@ public:
     platform::MenuBar& menuBar() override { return controlWindows_; }
     platform::ControlWindows& controlWindows() override { return controlWindows_; }
     platform::Workspace& workspace() override { return workspace_; }
+    platform::SyntheticInput& syntheticInput() override { return input_; }
+    platform::Pasteboard& pasteboard() override { return pasteboard_; }
+    platform::RunningApps& runningApps() override { return runningApps_; }
 
 private:
     MonotonicClock clock_;
@@ -91,6 +97,9 @@ private:
     GtkControlWindows controlWindows_;  // and the main menu, which its window carries
     PanelStatusItem statusItem_;
     DesktopWorkspace workspace_;
+    XTestInput input_;
+    GtkPasteboard pasteboard_;
+    WindowManagerApps runningApps_;
 };
 
 }  // namespace

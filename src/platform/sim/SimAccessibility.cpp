@@ -142,3 +142,38 @@ std::optional<int> SimAccessibility::pid(const platform::AXRef& element) {
 }
 
 }  // namespace nimbo::sim
+
+namespace nimbo::sim {
+
+platform::AXError SimAccessibility::performAction(const platform::AXRef& element, const std::string& action) {
+    if (!answering(element)) return platform::AXError::cannotComplete;
+    auto& sim = static_cast<SimElement&>(*element);
+    auto result = sim.actionResults.find(action);
+    if (result != sim.actionResults.end() && result->second != platform::AXError::success) return result->second;
+    sim.performed.push_back(action);
+    return platform::AXError::success;
+}
+
+// Selected text is inserted at the end, as at a caret after the last character.
+platform::AXError SimAccessibility::setAttribute(const platform::AXRef& element, const std::string& name,
+                                                 const platform::AXValue& value) {
+    if (!answering(element)) return platform::AXError::cannotComplete;
+    auto sim = std::static_pointer_cast<SimElement>(element);
+    if (name == "AXFocused") {
+        if (sim->refusesFocus) return platform::AXError::attributeUnsupported;
+        if (value == platform::AXValue{true}) focused = sim;
+        return platform::AXError::success;
+    }
+    if (name == "AXSelectedText") {
+        const auto* text = std::get_if<std::string>(&value);
+        auto current = sim->attributes.find("AXValue");
+        if (!text || current == sim->attributes.end() || !std::holds_alternative<std::string>(current->second)) {
+            return platform::AXError::attributeUnsupported;
+        }
+        if (!sim->ignoresWrites) std::get<std::string>(current->second) += *text;
+        return platform::AXError::success;
+    }
+    return platform::AXError::attributeUnsupported;
+}
+
+}  // namespace nimbo::sim

@@ -18,6 +18,14 @@ public:
     int pid = 0;
     std::map<std::string, platform::AXValue> attributes;
     std::weak_ptr<SimElement> parent;
+    // What an action by name answers; actions not listed succeed.
+    std::map<std::string, platform::AXError> actionResults;
+    // Actions performed on it, in order.
+    std::vector<std::string> performed;
+    // Writes through "AXSelectedText" answer success and change nothing.
+    bool ignoresWrites = false;
+    // "AXFocused" cannot be set.
+    bool refusesFocus = false;
 };
 using SimRef = std::shared_ptr<SimElement>;
 
@@ -55,6 +63,14 @@ public:
     std::optional<platform::AXValue> copy(const platform::AXRef& element, const std::string& name) override;
     platform::AXRef elementAtPosition(const platform::AXRef& application, Point point) override;
     std::optional<int> pid(const platform::AXRef& element) override;
+    platform::AXError performAction(const platform::AXRef& element, const std::string& action) override;
+    platform::AXError setAttribute(const platform::AXRef& element, const std::string& name,
+                                   const platform::AXValue& value) override;
+    platform::AXRef focusedElement() override { return focused; }
+    bool same(const platform::AXRef& a, const platform::AXRef& b) override { return a && a == b; }
+
+    // The element with keyboard focus.
+    SimRef focused;
 
     std::map<int, SimApp> apps;
     // Requests answered or refused so far, of every kind.

@@ -13,6 +13,7 @@
 #include "platform/sim/SimApplication.h"
 #include "platform/sim/SimControlWindow.h"
 #include "platform/sim/SimImages.h"
+#include "platform/sim/SimInput.h"
 #include "platform/sim/SimKeyTaps.h"
 #include "platform/sim/SimKeychain.h"
 #include "platform/sim/SimMouseMonitors.h"
@@ -132,6 +133,9 @@ public:
     platform::MenuBar& menuBar() override { return mainMenu; }
     platform::ControlWindows& controlWindows() override { return controlWindowMaker; }
     platform::Workspace& workspace() override { return desktop; }
+    platform::SyntheticInput& syntheticInput() override { return input; }
+    platform::Pasteboard& pasteboard() override { return clipboard; }
+    platform::RunningApps& runningApps() override { return apps; }
 
     // Moves virtual time forward, running main-queue work at its due times.
     void advance(double seconds) { mainQueue.advance(seconds); }
@@ -162,6 +166,9 @@ public:
     SimMenuBar mainMenu;
     SimControlWindows controlWindowMaker{pageWindows};
     SimWorkspace desktop;
+    SimSyntheticInput input;
+    SimPasteboard clipboard;
+    SimRunningApps apps{app};
 };
 
 }  // namespace nimbo::sim

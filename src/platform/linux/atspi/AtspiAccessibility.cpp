@@ -483,4 +483,18 @@ std::optional<int> AtspiAccessibility::pid(const platform::AXRef& element) {
     return pidOfBus(own->ref.bus, after(own->timeout));
 }
 
+// Acting on elements: the Action, EditableText and Component interfaces.
+platform::AXError AtspiAccessibility::performAction(const platform::AXRef&, const std::string&) {
+    return platform::AXError::notImplemented;
+}
+
+platform::AXError AtspiAccessibility::setAttribute(const platform::AXRef&, const std::string&,
+                                                   const platform::AXValue&) {
+    return platform::AXError::notImplemented;
+}
+
+platform::AXRef AtspiAccessibility::focusedElement() { return nullptr; }
+
+bool AtspiAccessibility::same(const platform::AXRef& a, const platform::AXRef& b) { return a && a == b; }
+
 }  // namespace nimbo::atspi

@@ -31,6 +31,11 @@ public:
     std::optional<platform::AXValue> copy(const platform::AXRef& element, const std::string& name) override;
     platform::AXRef elementAtPosition(const platform::AXRef& application, Point point) override;
     std::optional<int> pid(const platform::AXRef& element) override;
+    platform::AXError performAction(const platform::AXRef& element, const std::string& action) override;
+    platform::AXError setAttribute(const platform::AXRef& element, const std::string& name,
+                                   const platform::AXValue& value) override;
+    platform::AXRef focusedElement() override;
+    bool same(const platform::AXRef& a, const platform::AXRef& b) override;
 
     // How many elements were read under the one asked for, at most (0: none).
     void setReadAhead(size_t elements) { readAhead_ = elements; }
