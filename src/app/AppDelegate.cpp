@@ -19,6 +19,7 @@ namespace nimbo {
 AppDelegate::AppDelegate(platform::Platform& platform) : hotkey(platform), platform_(platform) {
     origin = Origin::resolve(platform.environment(), platform.defaults(), platform.bundle());
     Elements::attach(platform);
+    Actions::attach(platform);
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
