@@ -17,7 +17,7 @@ std::filesystem::path defaultDataFolder() {
 
 const char* usage() {
     return "usage: nimbo-devserver [--host 127.0.0.1] [--port 3005] [--data DIR] [--require-session] [--prompter]\n"
-           "                       [--control-steps '[[\"member\", args...], ...]']\n";
+           "                       [--control-steps '[[\"member\", args...], ...]'] [--overlay-offers '[{...}, ...]']\n";
 }
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -34,7 +34,8 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             options.prompter = true;
             continue;
         }
-        if (flag != "--host" && flag != "--port" && flag != "--data" && flag != "--control-steps") {
+        if (flag != "--host" && flag != "--port" && flag != "--data" && flag != "--control-steps" &&
+            flag != "--overlay-offers") {
             error = "unknown argument \"" + flag + "\"";
             return std::nullopt;
         }
@@ -64,6 +65,13 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 return std::nullopt;
             }
             options.controlSteps = steps.dump();
+        } else if (flag == "--overlay-offers") {
+            const auto offers = nlohmann::json::parse(value, nullptr, false);
+            if (!offers.is_array()) {
+                error = "--overlay-offers wants a JSON array, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            options.overlayOffers = offers.dump();
         } else {
             if (value.empty()) {
                 error = "--data needs a folder";

@@ -16,6 +16,9 @@ struct Options {
     // A JSON array of bridge calls ([member, args...]) the /control page makes
     // in order each time it loads, so a test can steer it; empty for none.
     std::string controlSteps;
+    // A JSON array of offers; the overlay page proposes the Nth after the
+    // elements of its Nth capture, naming the element it acts on by its name.
+    std::string overlayOffers;
 };
 
 // The data folder used when --data is not given: under $XDG_STATE_HOME, else /tmp.

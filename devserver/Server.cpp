@@ -31,22 +31,20 @@ void sendPage(Response& res, const std::string& html) {
 
 // The overlay page takes the steering keys as it loads when its root element
 // carries this mark, so steering can be tried without a teleprompter.
-std::string markedForPrompter(const char* html) {
-    std::string page = html;
+std::string markedForPrompter(std::string page) {
     const std::string root = "<html";
     const auto at = page.find(root);
     if (at != std::string::npos) page.insert(at + root.size(), " data-prompter=\"on\"");
     return page;
 }
 
-// The control page runs these bridge calls as it loads. "<" only occurs
+// Hands a page what a test set for it as the global `name`. "<" only occurs
 // inside JSON strings, where \u003c says the same without closing the script.
-std::string withControlSteps(const char* html, const std::string& steps) {
-    std::string page = html;
+std::string withGlobal(std::string page, const std::string& name, const std::string& steps) {
     if (steps.empty()) return page;
     std::string json;
     for (char c : steps) json += c == '<' ? std::string("\\u003c") : std::string(1, c);
-    const std::string script = "<script>window.nimboControlSteps = " + json + ";</script>\n";
+    const std::string script = "<script>window." + name + " = " + json + ";</script>\n";
     const auto at = page.find("<script>");
     page.insert(at == std::string::npos ? page.size() : at, script);
     return page;
@@ -158,14 +156,13 @@ void Server::addRoutes() {
     http.Get("/spatial/overlay", [this](const Request& req, Response& res) {
         if (req.get_param_value("pane") == "caption") {
             sendPage(res, nimbo::devserverCaptionPage());
-        } else if (options_.prompter) {
-            sendPage(res, markedForPrompter(nimbo::devserverOverlayPage()));
         } else {
-            sendPage(res, nimbo::devserverOverlayPage());
+            auto page = withGlobal(nimbo::devserverOverlayPage(), "nimboOverlayOffers", options_.overlayOffers);
+            sendPage(res, options_.prompter ? markedForPrompter(page) : page);
         }
     });
     http.Get("/control", [this](const Request&, Response& res) {
-        sendPage(res, withControlSteps(nimbo::devserverControlPage(), options_.controlSteps));
+        sendPage(res, withGlobal(nimbo::devserverControlPage(), "nimboControlSteps", options_.controlSteps));
     });
     http.Get("/signin", [](const Request&, Response& res) { sendPage(res, nimbo::devserverSigninPage()); });
 

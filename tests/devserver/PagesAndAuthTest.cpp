@@ -68,6 +68,15 @@ TEST(DevserverPages, TheControlPageRunsTheStepsItWasStartedWith) {
         std::string::npos)
         << page;
     EXPECT_LT(page.find("window.nimboControlSteps ="), page.find("window.nimboDesktop")) << "set before the page runs";
+
+    options.overlayOffers = R"([{"do":"press","target":"</script>"}])";
+    options.prompter = true;
+    RunningServer offering(options);
+    const auto overlay = offering.client().Get("/spatial/overlay?display=1")->body;
+    EXPECT_NE(overlay.find(R"(<script>window.nimboOverlayOffers = [{"do":"press","target":"\u003c/script>"}];)"),
+              std::string::npos)
+        << overlay;
+    EXPECT_NE(overlay.find("data-prompter"), std::string::npos) << "both marks at once";
 }
 
 TEST(DevserverAuth, TicketRoundTripSetsSessionOnce) {
