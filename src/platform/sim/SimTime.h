@@ -16,8 +16,19 @@ class SimClock : public platform::Clock {
 public:
     double now() const override { return now_; }
     double wallNow() const override { return wallBase_ + now_; }
+    // Moves the clock on by the time slept; the shell's queued work waits, as
+    // it would behind a blocked main thread, while `meanwhile` plays what the
+    // rest of the desktop does in that time.
+    void sleep(double seconds) override {
+        if (seconds > 0) now_ += seconds;
+        ++sleeps;
+        if (meanwhile) meanwhile();
+    }
     void setNow(double t) { now_ = t; }
     void setWallBase(double secondsSince1970) { wallBase_ = secondsSince1970; }
+
+    std::function<void()> meanwhile;
+    int sleeps = 0;
 
 private:
     double now_ = 0;

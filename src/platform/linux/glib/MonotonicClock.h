@@ -9,6 +9,7 @@ class MonotonicClock final : public platform::Clock {
 public:
     double now() const override;
     double wallNow() const override;
+    void sleep(double seconds) override;
 };
 
 }  // namespace nimbo::x11
