@@ -1,19 +1,19 @@
-// A page's own requests for the screen: a capture of its display, and a
-// closer look at part of the last one.
+// A page's own requests for the screen: a capture of its display, a closer
+// look at part of the last one, and where its display's camera housing is.
 #include <cmath>
 
 #include "app/AppDelegate.h"
 #include "ask/Capture.h"
 #include "base/Log.h"
 #include "bridge/Bridge.h"
+#include "bridge/Payload.h"
+#include "display/Displays.h"
 
 namespace nimbo {
 namespace {
 
-std::optional<double> numberIn(const Json& object, const char* key) {
-    auto found = object.find(key);
-    if (found == object.end() || !found->is_number()) return std::nullopt;
-    return found->get<double>();
+std::optional<double> numberIn(const MaybeJson& payload, const char* key) {
+    return Payload::number(Payload::member(payload, key));
 }
 
 Json rectJson(const Rect& rect) {
@@ -49,12 +49,12 @@ void AppDelegate::captureForPage(Overlay& overlay, long long id) {
 void AppDelegate::zoomForPage(Overlay& overlay, const MaybeJson& payload, long long id) {
     auto answer = [&](const MaybeJson& value) { Bridge::resolve(overlay.web(), id, value); };
     if (!lastShot || !payload || !payload->is_object()) return answer(Json(nullptr));
-    auto x = numberIn(*payload, "x");
-    auto y = numberIn(*payload, "y");
-    auto w = numberIn(*payload, "w");
-    auto h = numberIn(*payload, "h");
+    auto x = numberIn(payload, "x");
+    auto y = numberIn(payload, "y");
+    auto w = numberIn(payload, "w");
+    auto h = numberIn(payload, "h");
     if (!x || !y || !w || !h) return answer(Json(nullptr));
-    auto grow = numberIn(*payload, "grow");
+    auto grow = numberIn(payload, "grow");
 
     auto web = std::weak_ptr<Overlay>(overlay.shared_from_this());
     auto back = weakly([web, id](AppDelegate&, const MaybeJson& value) {
@@ -68,6 +68,18 @@ void AppDelegate::zoomForPage(Overlay& overlay, const MaybeJson& payload, long l
                 region ? Json{{"imageDataUrl", region->dataURL}, {"rect", rectJson(region->rect)}} : Json(nullptr);
             main.post([back, value] { back(value); });
         });
+}
+
+Json AppDelegate::housingFor(Overlay& overlay) {
+    auto& screens = platform_.screens();
+    // A window's display is the one holding its centre.
+    Rect frame = overlay.window().page().frame();
+    auto screen =
+        Displays::holding(screens, {frame.minX() + frame.size.width / 2, frame.minY() + frame.size.height / 2});
+    if (!screen) screen = Displays::screenAt(screens, screens.mouseLocation());
+    auto housing = screen ? Displays::notch(*screen) : std::nullopt;
+    if (!housing) return nullptr;
+    return {{"w", housing->size.width}, {"h", housing->size.height}};
 }
 
 }  // namespace nimbo

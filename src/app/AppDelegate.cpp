@@ -257,5 +257,11 @@ void AppDelegate::displaysChanged() {
 void AppDelegate::buildCaption() {}
 void AppDelegate::watchNotchHover() {}
 void AppDelegate::refollowGlass() {}
+void AppDelegate::followGlass(const MaybeJson&) {}
+// The hover area around the notch arrives with the island; until then the
+// pointer is never over the door.
+bool AppDelegate::pointerInDoor() {
+    return false;
+}
 
 }  // namespace nimbo

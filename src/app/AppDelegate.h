@@ -105,6 +105,9 @@ public:
     void forget(Overlay& overlay);
     // Tells the key tap whether any page is steering the teleprompter.
     void updateSteering();
+    // Whether pages may scroll other applications: the "autoWalk" flag of the
+    // "spatial" preference, on unless it is there and false.
+    bool autoWalkOn();
     void buildCaption();
     // Watches clicks elsewhere, wires the key tap's callbacks to the
     // conversation with the pages and starts it.
@@ -130,6 +133,10 @@ public:
     void applyVisibility();
     // Re-places the caption window after the "spatial" preference changed.
     void refollowGlass();
+    // Follows the island's outline that the caption page reports.
+    void followGlass(const MaybeJson& shape);
+    // Whether the pointer is over the notch door that opens the caption.
+    bool pointerInDoor();
 
 private:
     template <typename F>
@@ -158,6 +165,17 @@ private:
     // Page requests answered asynchronously.
     void captureForPage(Overlay& overlay, long long id);
     void zoomForPage(Overlay& overlay, const MaybeJson& payload, long long id);
+    // The camera housing of the display an overlay is on: {w, h}, or null.
+    Json housingFor(Overlay& overlay);
+    // The caption's traffic: interactivity, forwarding between the overlay
+    // pages and the caption page, the card's acts, the island's reports.
+    void captionRequest(Overlay& overlay, const BridgeMessage& message);
+    // The settings a page reads and changes: preferences, personality, quiet.
+    void settingRequest(Overlay& overlay, const BridgeMessage& message);
+    // What a page opens in the control center: typing, a board, the server's pages.
+    void openingRequest(Overlay& overlay, const BridgeMessage& message);
+    // Scrolling the application in front, while the user allows it.
+    void scrollRequest(Overlay& overlay, const BridgeMessage& message);
     // Logs where an overlay landed against where its display is.
     void checkPlacement(Overlay& overlay);
     void finishQuit();

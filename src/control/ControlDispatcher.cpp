@@ -5,6 +5,7 @@
 #include "base/Text.h"
 #include "base/Url.h"
 #include "bridge/Bridge.h"
+#include "bridge/Payload.h"
 #include "control/Prefs.h"
 #include "control/Visibility.h"
 #include "meeting/MeetingRecorder.h"
@@ -12,24 +13,9 @@
 namespace nimbo {
 namespace {
 
-// Payload conversions: a member taken as text or as a flag is used only when
-// it has that type.
-std::optional<std::string> text(const MaybeJson& value) {
-    if (value && value->is_string()) return value->get<std::string>();
-    return std::nullopt;
-}
-
-std::optional<bool> flag(const MaybeJson& value) {
-    if (value && value->is_boolean()) return value->get<bool>();
-    return std::nullopt;
-}
-
-MaybeJson member(const MaybeJson& payload, const char* name) {
-    if (!payload || !payload->is_object()) return std::nullopt;
-    auto found = payload->find(name);
-    if (found == payload->end()) return std::nullopt;
-    return *found;
-}
+using Payload::flag;
+using Payload::member;
+using Payload::text;
 
 bool isWebAddress(const std::optional<std::string>& address) {
     if (!address) return false;

@@ -40,11 +40,16 @@ Rect toAppKit(const platform::Screens& screens, const Rect& rect) {
     return {{rect.origin.x, primaryHeight(screens) - rect.origin.y - rect.size.height}, rect.size};
 }
 
-std::optional<platform::Screen> screenAt(const platform::Screens& screens, Point point) {
+std::optional<platform::Screen> holding(const platform::Screens& screens, Point point) {
     for (const auto& screen : screens.screens()) {
         const Rect& f = screen.frame;
         if (point.x >= f.minX() && point.x < f.maxX() && point.y > f.minY() && point.y <= f.maxY()) return screen;
     }
+    return std::nullopt;
+}
+
+std::optional<platform::Screen> screenAt(const platform::Screens& screens, Point point) {
+    if (auto screen = holding(screens, point)) return screen;
     return screens.mainScreen();
 }
 

@@ -28,7 +28,10 @@ Rect topLeftBounds(const platform::Screens& screens, const platform::Screen& scr
 Rect toAppKit(const platform::Screens& screens, const Rect& rect);
 
 // The first display holding an AppKit point the way the mouse is tested
-// (x in [minX, maxX), y in (minY, maxY]); the main display when none does.
+// (x in [minX, maxX), y in (minY, maxY]); absent when none does.
+std::optional<platform::Screen> holding(const platform::Screens& screens, Point point);
+
+// The display holding the point; the main display when none does.
 std::optional<platform::Screen> screenAt(const platform::Screens& screens, Point point);
 
 }  // namespace nimbo::Displays

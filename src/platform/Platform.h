@@ -8,6 +8,7 @@
 #include "platform/Cookies.h"
 #include "platform/Defaults.h"
 #include "platform/Environment.h"
+#include "platform/Haptics.h"
 #include "platform/Images.h"
 #include "platform/KeyTaps.h"
 #include "platform/Keychain.h"
@@ -59,6 +60,7 @@ public:
     virtual SyntheticInput& syntheticInput() = 0;
     virtual Pasteboard& pasteboard() = 0;
     virtual RunningApps& runningApps() = 0;
+    virtual Haptics& haptics() = 0;
 };
 
 }  // namespace nimbo::platform

@@ -3,6 +3,7 @@
 // failed request would, so the core's own failure paths take over.
 #include "platform/Accessibility.h"
 #include "platform/ControlWindow.h"
+#include "platform/Haptics.h"
 #include "platform/Images.h"
 #include "platform/Keychain.h"
 #include "platform/MouseMonitors.h"
@@ -83,6 +84,11 @@ public:
 class UnavailableControlWindows : public ControlWindows {
 public:
     std::shared_ptr<ControlWindow> make(const ControlWindowOptions&) override { return nullptr; }
+};
+
+class UnavailableHaptics : public Haptics {
+public:
+    bool alignmentTap() override { return false; }
 };
 
 class UnavailableWorkspace : public Workspace {

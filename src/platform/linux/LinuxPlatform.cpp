@@ -72,6 +72,7 @@ public:
     platform::SyntheticInput& syntheticInput() override { return input_; }
     platform::Pasteboard& pasteboard() override { return pasteboard_; }
     platform::RunningApps& runningApps() override { return runningApps_; }
+    platform::Haptics& haptics() override { return haptics_; }
 
 private:
     MonotonicClock clock_;
@@ -100,6 +101,7 @@ private:
     XTestInput input_;
     GtkPasteboard pasteboard_;
     WindowManagerApps runningApps_;
+    platform::UnavailableHaptics haptics_;
 };
 
 }  // namespace

@@ -33,6 +33,7 @@
 // Lacking:
 //  [ ] Wayland sessions (X11 and XWayland only; GDK is held to its X11 backend)
 //  [ ] System Settings privacy panes: none on X desktops
+//  [ ] Haptics: no haptic trackpads on X desktops
 //  [ ] sharing type: X cannot keep a window out of another client's capture; the
 //      shell's own capture leaves all of its windows out
 #include <memory>

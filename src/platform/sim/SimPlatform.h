@@ -102,6 +102,15 @@ public:
     std::vector<std::string> panes;
 };
 
+class SimHaptics : public platform::Haptics {
+public:
+    bool alignmentTap() override {
+        ++taps;
+        return true;
+    }
+    int taps = 0;
+};
+
 class SimPlatform : public platform::Platform {
 public:
     SimPlatform();
@@ -136,6 +145,7 @@ public:
     platform::SyntheticInput& syntheticInput() override { return input; }
     platform::Pasteboard& pasteboard() override { return clipboard; }
     platform::RunningApps& runningApps() override { return apps; }
+    platform::Haptics& haptics() override { return feel; }
 
     // Moves virtual time forward, running main-queue work at its due times.
     void advance(double seconds) { mainQueue.advance(seconds); }
@@ -169,6 +179,7 @@ public:
     SimSyntheticInput input;
     SimPasteboard clipboard;
     SimRunningApps apps{app};
+    SimHaptics feel;
 };
 
 }  // namespace nimbo::sim
