@@ -2,12 +2,11 @@
 // A launched shell with an overlay page whose side of the bridge the test plays.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "support/ShellFixture.h"
 
 namespace nimbo::testing {
+
+using Events = std::vector<std::pair<std::string, Json>>;
 
 class OverlayPages : public ShellFixture {
 protected:
@@ -16,43 +15,34 @@ protected:
         overlay = addOverlay();
         sim.output.lines.clear();
     }
-
     void send(Overlay& from, const std::string& channel, const MaybeJson& payload = std::nullopt) {
-        post(from, "send", channel, payload, std::nullopt);
+        Json body{{"kind", "send"}, {"channel", channel}};
+        if (payload) body["payload"] = *payload;
+        webOf(from).postMessage(body);
     }
     void send(const std::string& channel, const MaybeJson& payload = std::nullopt) { send(*overlay, channel, payload); }
-    // The page invokes `channel`; the answer, or "no answer" when none came.
+    // The answer to one invoke; "no answer" when none came.
     Json invoke(Overlay& from, const std::string& channel, const MaybeJson& payload = std::nullopt) {
-        long long id = ++lastId_;
-        post(from, "invoke", channel, payload, id);
-        for (const auto& [answered, value] : webOf(from).resolved()) {
-            if (answered == id) return value;
-        }
-        return "no answer";
+        Json body{{"kind", "invoke"}, {"channel", channel}, {"id", ++lastId_}};
+        if (payload) body["payload"] = *payload;
+        webOf(from).postMessage(body);
+        auto answers = webOf(from).resolved();
+        return !answers.empty() && answers.back().first == lastId_ ? answers.back().second : Json("no answer");
     }
     Json invoke(const std::string& channel, const MaybeJson& payload = std::nullopt) {
         return invoke(*overlay, channel, payload);
     }
     // The events a page was sent since the last look.
-    std::vector<std::pair<std::string, Json>> events(Overlay& page) {
-        auto out = webOf(page).emitted();
+    Events events(Overlay& page) {
+        auto seen = webOf(page).emitted();
         webOf(page).calls.clear();
-        return out;
+        return seen;
     }
 
     std::shared_ptr<Overlay> overlay;
 
 private:
-    static void post(Overlay& from, const std::string& kind, const std::string& channel, const MaybeJson& payload,
-                     std::optional<long long> id) {
-        Json body{{"kind", kind}, {"channel", channel}};
-        if (payload) body["payload"] = *payload;
-        if (id) body["id"] = *id;
-        webOf(from).postMessage(body);
-    }
     long long lastId_ = 0;
 };
-
-using Events = std::vector<std::pair<std::string, Json>>;
 
 }  // namespace nimbo::testing
