@@ -98,7 +98,7 @@ private:
     GtkControlWindows controlWindows_;  // and the main menu, which its window carries
     PanelStatusItem statusItem_;
     DesktopWorkspace workspace_;
-    XTestInput input_;
+    XTestInput input_{keyTaps_, mouseMonitors_};
     GtkPasteboard pasteboard_;
     WindowManagerApps runningApps_;
     platform::UnavailableHaptics haptics_;

@@ -4,6 +4,7 @@
 #include <gdk/gdkx.h>
 
 #include <algorithm>
+#include <string_view>
 
 #include "platform/linux/glib/CancelToken.h"
 #include "platform/linux/gtk/DesktopApplication.h"
@@ -27,6 +28,9 @@ platform::WorkHandle tokenFor(List& list, typename List::value_type entry) {
 constexpr int kLeftButton = 1;
 // Window managers nest the shell's windows in a frame or two.
 constexpr int kDeepestNesting = 8;
+// An announced press comes back within milliseconds; one the server dropped
+// is forgotten after this, so it can't hide a later press of somebody else's.
+constexpr std::int64_t kEchoWindowMicroseconds = 2'000'000;
 
 }  // namespace
 
@@ -64,6 +68,29 @@ bool XInputMouseMonitors::listen() {
         return false;
     }
     readButtonMap();
+    xtestPointers_.clear();
+    int count = 0;
+    XIDeviceInfo* devices = XIQueryDevice(display, XIAllDevices, &count);
+    for (int i = 0; i < count; ++i) {
+        const std::string_view name = devices[i].name ? devices[i].name : "";
+        if (devices[i].use == XISlavePointer && name.find("XTEST") != std::string_view::npos)
+            xtestPointers_.push_back(devices[i].deviceid);
+    }
+    if (devices) XIFreeDeviceInfo(devices);
+    ownPresses_.clear();
+    return true;
+}
+
+void XInputMouseMonitors::expectOwnPress() {
+    // Unheard presses need no announcing.
+    if (connection_ && connection_->alive()) ownPresses_.push_back(g_get_monotonic_time());
+}
+
+bool XInputMouseMonitors::takeOwnPress() {
+    const std::int64_t now = g_get_monotonic_time();
+    while (!ownPresses_.empty() && now - ownPresses_.front() > kEchoWindowMicroseconds) ownPresses_.pop_front();
+    if (ownPresses_.empty()) return false;
+    ownPresses_.pop_front();
     return true;
 }
 
@@ -82,11 +109,15 @@ void XInputMouseMonitors::handle(XEvent& event) {
     if (event.type != GenericEvent || event.xcookie.extension != xinputOpcode_) return;
     if (!XGetEventData(display, &event.xcookie)) return;
     const bool press = event.xcookie.evtype == XI_RawButtonPress;
-    const int physical = press ? static_cast<const XIRawEvent*>(event.xcookie.data)->detail : 0;
+    const auto* raw = static_cast<const XIRawEvent*>(event.xcookie.data);
+    const int physical = press ? raw->detail : 0;
+    const int source = press ? raw->sourceid : 0;
     XFreeEventData(display, &event.xcookie);
     if (!press || physical < 1) return;
     const int logical = static_cast<std::size_t>(physical) <= buttonMap_.size() ? buttonMap_[physical - 1] : physical;
     if (logical != kLeftButton) return;
+    const bool fromXTest = std::find(xtestPointers_.begin(), xtestPointers_.end(), source) != xtestPointers_.end();
+    if (fromXTest && takeOwnPress()) return;
 
     // Handlers may add or cancel monitors, and may drop the last reference to a window.
     if (auto window = shellWindowUnderPointer()) {

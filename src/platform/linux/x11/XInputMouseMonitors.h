@@ -7,7 +7,11 @@
 // that window; any other press to the global ones. Raw events carry no
 // position, so the pointer is asked where it is when the press is read: a
 // press followed within that moment by a move onto another window counts
-// where the pointer went.
+// where the pointer went. The shell's own clicks (XTestInput) are announced
+// before they are sent and left out when they come back from the XTest
+// pointer; a press some other program makes through XTest still counts.
+#include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -32,6 +36,9 @@ public:
     platform::WorkHandle addLocalMouseDownMonitor(
         std::function<void(const std::shared_ptr<platform::PageWindow>&)> handler) override;
 
+    // A left press the shell is about to make through XTest: not the user's.
+    void expectOwnPress();
+
 private:
     template <typename Handler>
     struct Entry {
@@ -47,12 +54,18 @@ private:
     void handle(XEvent& event);
     void readButtonMap();
     std::shared_ptr<WebPageWindow> shellWindowUnderPointer() const;
+    // Takes the oldest announced press still waiting to come back.
+    bool takeOwnPress();
 
     DesktopApplication& application_;
     std::shared_ptr<XConnection> connection_;
     int xinputOpcode_ = 0;
     // Logical button of each physical one (a left-handed mouse swaps 1 and 3).
     std::vector<unsigned char> buttonMap_;
+    // The slave pointers XTest presses come from.
+    std::vector<int> xtestPointers_;
+    // When each announced press was sent (monotonic microseconds).
+    std::deque<std::int64_t> ownPresses_;
     std::vector<std::shared_ptr<GlobalEntry>> global_;
     std::vector<std::shared_ptr<LocalEntry>> local_;
 };
