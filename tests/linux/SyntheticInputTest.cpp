@@ -13,6 +13,7 @@
 
 #include "Desktop.h"
 #include "ProbeWindow.h"
+#include "ScreenShot.h"
 #include "TestApp.h"
 #include "platform/linux/x11/FocusedWindow.h"
 #include "platform/linux/x11/ModifierKeys.h"
@@ -115,7 +116,8 @@ TEST(SyntheticInput, AClickReachesTheButtonAndIsNotTakenForTheUsers) {
 TEST(SyntheticInput, PasteInsertsTheClipboardIntoTheFocusedEntry) {
     TestApp app;
     std::vector<platform::TapEvent> downs;
-    auto tap = desktop().keyTaps().listenOnly(1U << 10, [&](const platform::TapEvent& event) { downs.push_back(event); });
+    auto tap =
+        desktop().keyTaps().listenOnly(1U << 10, [&](const platform::TapEvent& event) { downs.push_back(event); });
     ASSERT_TRUE(tap);
 
     auto& input = desktop().syntheticInput();
@@ -128,6 +130,7 @@ TEST(SyntheticInput, PasteInsertsTheClipboardIntoTheFocusedEntry) {
         const Seen* field = find(walkAll(accessibility, root), "AXTextField");
         return field && field->value == platform::AXValue{std::string("pasted by the shell")};
     }));
+    ScreenShot::of(0, 0, 700, 500).keep("paste-into-entry");
     ASSERT_EQ(downs.size(), 1U) << "the modifiers ride on the V";
     EXPECT_EQ(downs[0].keyCode, 9);
     EXPECT_EQ(downs[0].userData, kMarker);

@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
         if (target == hangOn) continue;
 
         const Atom property = request.property != None ? request.property : request.target;
-        XSelectionEvent reply{SelectionNotify,     0, True, display, request.requestor, request.selection,
-                              request.target, None, request.time};
+        XSelectionEvent reply{SelectionNotify, 0,    True,        display, request.requestor, request.selection,
+                              request.target,  None, request.time};
         if (request.target == targets) {
             std::vector<Atom> atoms{targets};
             for (const auto& offer : offers) atoms.push_back(XInternAtom(display, offer.first.c_str(), False));

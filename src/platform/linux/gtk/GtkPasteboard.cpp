@@ -47,8 +47,8 @@ constexpr guint kTextInfo = G_MAXUINT;
 
 // Targets that ask the owner about the selection or to act on it, not for data.
 bool metaTarget(const std::string& target) {
-    static const std::set<std::string> names{"TARGETS",          "MULTIPLE",        "TIMESTAMP", "SAVE_TARGETS",
-                                             "DELETE",           "INSERT_SELECTION", "INSERT_PROPERTY"};
+    static const std::set<std::string> names{"TARGETS", "MULTIPLE",         "TIMESTAMP",      "SAVE_TARGETS",
+                                             "DELETE",  "INSERT_SELECTION", "INSERT_PROPERTY"};
     return names.count(target) > 0;
 }
 
@@ -145,7 +145,8 @@ GtkPasteboard::~GtkPasteboard() {
 
 unsigned long GtkPasteboard::ownerWindow() const {
     GdkDisplay* display = gdk_display_get_default();
-    return XGetSelectionOwner(GDK_DISPLAY_XDISPLAY(display), gdk_x11_get_xatom_by_name_for_display(display, "CLIPBOARD"));
+    return XGetSelectionOwner(GDK_DISPLAY_XDISPLAY(display),
+                              gdk_x11_get_xatom_by_name_for_display(display, "CLIPBOARD"));
 }
 
 std::vector<platform::PasteboardItem> GtkPasteboard::items() {
@@ -153,8 +154,8 @@ std::vector<platform::PasteboardItem> GtkPasteboard::items() {
     const unsigned long owner = ownerWindow();
     if (owner == None) return {};
     const std::int64_t end = now() + kReadMicroseconds;
-    const auto listed = request(clipboard_, gdk_atom_intern_static_string("TARGETS"),
-                                std::min(end, now() + kAnswerMicroseconds));
+    const auto listed =
+        request(clipboard_, gdk_atom_intern_static_string("TARGETS"), std::min(end, now() + kAnswerMicroseconds));
     platform::PasteboardItem item;
     std::set<std::string> asked;
     for (GdkAtom target : listed->targets) {
@@ -194,9 +195,10 @@ void GtkPasteboard::clearContents() {
     // Ours: GTK lets go of it and drops the offer.
     if (owner == ownWindow_) gtk_clipboard_clear(clipboard_);
     // Somebody else's (or GTK no longer knew it had it): nobody's from now on.
-    if (ownerWindow() == owner)
+    if (ownerWindow() == owner) {
         gtk_selection_owner_set_for_display(gdk_display_get_default(), nullptr, GDK_SELECTION_CLIPBOARD,
                                             GDK_CURRENT_TIME);
+    }
     ++count_;
     expectEcho(false);
 }
@@ -217,8 +219,7 @@ bool GtkPasteboard::writeItems(const std::vector<platform::PasteboardItem>& item
             if (target.empty() || metaTarget(target) || !offered.insert(target).second) continue;
             ClipboardOffer::Piece piece{target, bytes, gdk_atom_intern(target.c_str(), FALSE), 8};
             const auto shape = shapes_.find(target);
-            if (shape != shapes_.end() && shape->second.size == bytes.size() &&
-                shape->second.hash == hashOf(bytes)) {
+            if (shape != shapes_.end() && shape->second.size == bytes.size() && shape->second.hash == hashOf(bytes)) {
                 piece.type = shape->second.type;
                 piece.format = shape->second.format;
             }
@@ -246,8 +247,8 @@ bool GtkPasteboard::take(std::unique_ptr<ClipboardOffer> offer) {
     // failed take only sometimes: the count of holders tells.
     const std::shared_ptr<ClipboardOffer> shared(std::move(offer));
     auto* holder = new std::shared_ptr<ClipboardOffer>(shared);
-    const bool taken =
-        count > 0 && gtk_clipboard_set_with_data(clipboard_, entries, static_cast<guint>(count), provide, release, holder);
+    const bool taken = count > 0 && gtk_clipboard_set_with_data(clipboard_, entries, static_cast<guint>(count), provide,
+                                                                release, holder);
     gtk_target_table_free(entries, count);
     if (!taken) {
         if (shared.use_count() > 1) delete holder;

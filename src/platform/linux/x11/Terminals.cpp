@@ -9,16 +9,15 @@ namespace nimbo::x11 {
 namespace {
 
 // Terminals whose class does not say "terminal"; compared in lower case.
+// clang-format off
 constexpr std::string_view kNamed[] = {
-    "xterm",   "uxterm",        "lxterm",          "konsole",   "yakuake",   "alacritty",
-    "kitty",   "st",            "st-256color",     "tilix",     "terminator", "terminology",
-    "sakura",  "guake",         "tilda",           "eterm",     "aterm",     "mlterm",
-    "roxterm", "qterminal",     "wezterm",         "org.wezfurlong.wezterm",  "kgx",
-    "org.gnome.console",        "ptyxis",          "org.gnome.ptyxis",        "cool-retro-term",
-    "foot",    "footclient",    "contour",         "hyper",     "tabby",     "rio",
-    "ghostty", "com.mitchellh.ghostty",            "blackbox",  "com.raggesilver.blackbox",
-    "zutty",   "wterm",         "kmscon",          "cathode",
+    "xterm", "uxterm", "lxterm", "konsole", "yakuake", "alacritty", "kitty", "st", "st-256color", "tilix",
+    "terminator", "terminology", "sakura", "guake", "tilda", "eterm", "aterm", "mlterm", "roxterm", "wezterm",
+    "org.wezfurlong.wezterm", "kgx", "org.gnome.console", "ptyxis", "org.gnome.ptyxis", "cool-retro-term", "foot",
+    "footclient", "contour", "hyper", "tabby", "rio", "ghostty", "com.mitchellh.ghostty", "blackbox",
+    "com.raggesilver.blackbox", "zutty", "wterm", "kmscon", "cathode",
 };
+// clang-format on
 
 std::string lower(std::string_view text) {
     std::string out(text);
