@@ -30,6 +30,10 @@
 //  [x] MenuBar          the control window's menu bar and accelerators (Ctrl for Command)
 //  [x] ControlWindows   an ordinary GtkWindow with a WebKitGTK view, GTK dialogs
 //  [x] Workspace        addresses to GIO's default handler
+//  [x] SyntheticInput   XTest clicks announced to the click watcher, XWarpPointer, keys through the
+//                       key taps' poster; paste is Ctrl+V, or Ctrl+Shift+V in a terminal (WM_CLASS)
+//  [x] Pasteboard       GTK's CLIPBOARD: every target read with bounded waits and offered back
+//                       byte for byte; XFixes owner changes counted
 // Lacking:
 //  [ ] Wayland sessions (X11 and XWayland only; GDK is held to its X11 backend)
 //  [ ] System Settings privacy panes: none on X desktops
