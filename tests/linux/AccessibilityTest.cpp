@@ -226,20 +226,8 @@ TEST(WindowList, StacksWindowsFrontToBackWithTheirOwners) {
 // Under a window manager the listed bounds take in its frame, as the
 // accessibility window's frame does, so the two can be matched.
 TEST(WindowListUnderWindowManager, BoundsMatchTheAccessibilityWindowFrame) {
-    Child openbox({"openbox", "--sm-disable"}, {}, "");
-    ASSERT_TRUE(waitUntil(
-        [] {
-            Window root = DefaultRootWindow(xDisplay());
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(xDisplay(), root, XInternAtom(xDisplay(), "_NET_SUPPORTING_WM_CHECK", False), 0, 1,
-                               False, XA_WINDOW, &type, &format, &count, &after, &data);
-            if (data) XFree(data);
-            return count == 1;
-        },
-        20.0));
+    auto openbox = startOpenbox();
+    ASSERT_TRUE(openbox);
     TestApp app(400, 300);
     atspi::AtspiAccessibility ax;
     AXRef application = app.element(ax);

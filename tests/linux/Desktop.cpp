@@ -1,5 +1,6 @@
 #include "Desktop.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
 #include <arpa/inet.h>
@@ -295,6 +296,52 @@ std::optional<std::string> xrandr(const std::vector<std::string>& arguments) {
     Child run(argv, {}, scratch.path() + "/out.txt");
     if (run.waitForExit(10.0) != std::optional<int>(0)) return std::nullopt;
     return readFile(scratch.path() + "/out.txt");
+}
+
+std::unique_ptr<Child> startOpenbox() {
+    // A window manager that was killed leaves its mark on the root window;
+    // only the new one's counts.
+    Display* display = xDisplay();
+    XDeleteProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False));
+    XSync(display, False);
+    auto openbox = std::make_unique<Child>(std::vector<std::string>{"openbox", "--sm-disable"},
+                                           std::vector<std::pair<std::string, std::string>>{}, "");
+    const bool managing = waitUntil(
+        [display] {
+            Atom type = 0;
+            int format = 0;
+            unsigned long count = 0, after = 0;
+            unsigned char* data = nullptr;
+            XGetWindowProperty(display, DefaultRootWindow(display),
+                               XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False, XA_WINDOW, &type,
+                               &format, &count, &after, &data);
+            if (data) XFree(data);
+            return count == 1;
+        },
+        20.0);
+    if (!managing) return nullptr;
+
+    // It marks the screen as its own early in its start-up and drops the
+    // windows mapped before it is done: it is ready once it frames one.
+    auto frames = [display] {
+        Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
+        XMapWindow(display, probe);
+        XSync(display, False);
+        const bool framed = waitUntil(
+            [display, probe] {
+                Window root = 0, parent = 0, *children = nullptr;
+                unsigned int count = 0;
+                if (!XQueryTree(display, probe, &root, &parent, &children, &count)) return false;
+                if (children) XFree(children);
+                return parent != root;
+            },
+            0.5);
+        XDestroyWindow(display, probe);
+        XSync(display, False);
+        return framed;
+    };
+    if (!waitUntil(frames, 20.0)) return nullptr;
+    return openbox;
 }
 
 std::unique_ptr<Child> startShell(const TempDir& home, const std::string& origin,

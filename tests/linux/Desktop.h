@@ -146,6 +146,9 @@ private:
     bool done_ = false;
 };
 
+// Starts openbox and waits until it manages the screen; null when it did not.
+std::unique_ptr<Child> startOpenbox();
+
 // The nimbo program started as a user would, against `origin`, with every
 // folder it keeps under `home`; its standard output goes to home/NAME.stdout.txt.
 std::unique_ptr<Child> startShell(const TempDir& home, const std::string& origin,

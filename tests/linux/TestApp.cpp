@@ -11,7 +11,10 @@ TestApp::TestApp(int x, int y, const std::vector<std::string>& options) {
     argv.insert(argv.end(), options.begin(), options.end());
     child_ = std::make_unique<Child>(argv, std::vector<std::pair<std::string, std::string>>{},
                                      folder_.path() + "/stdout.txt");
-    if (!waitUntil([&] { return said("ready"); }, 20.0)) throw std::runtime_error("the test application did not show");
+    if (!waitUntil([&] { return said("ready"); }, 20.0)) {
+        throw std::runtime_error("the test application did not show; it said: " +
+                                 readFile(folder_.path() + "/stdout.txt"));
+    }
 }
 
 bool TestApp::said(const std::string& line) const {

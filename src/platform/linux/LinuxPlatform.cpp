@@ -42,8 +42,11 @@ public:
           windows_(application_),
           screens_(application_),
           windowList_(gdk_display_get_name(gdk_display_get_default())),
+          accessibility_([this] { return runningApps_.frontPid(); }),
           controlWindows_(application_),
-          statusItem_([this](const std::string& action) { controlWindows_.perform(action); }) {}
+          statusItem_([this](const std::string& action) { controlWindows_.perform(action); }),
+          runningApps_(gdk_display_get_name(gdk_display_get_default()),
+                       [this](int pid) { return applicationName(pid); }) {}
 
     platform::Clock& clock() override { return clock_; }
     platform::MainQueue& main() override { return main_; }
@@ -75,6 +78,15 @@ public:
     platform::Haptics& haptics() override { return haptics_; }
 
 private:
+    // The name an application gives itself on the accessibility bus.
+    std::optional<std::string> applicationName(int pid) {
+        auto app = accessibility_.application(pid);
+        if (!app) return std::nullopt;
+        auto title = accessibility_.copy(app, "AXTitle");
+        if (!title || !std::holds_alternative<std::string>(*title)) return std::nullopt;
+        return std::get<std::string>(*title);
+    }
+
     MonotonicClock clock_;
     GLibMainQueue main_;
     ThreadPool queues_{3};

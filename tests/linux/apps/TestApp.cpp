@@ -4,17 +4,21 @@
 // The desktop tests and the walk benchmark read it through the accessibility
 // bus as they would any other application.
 //
-//   nimbo-test-app [--at X,Y] [--busy N]
+//   nimbo-test-app [--at X,Y] [--busy N] [--text TEXT]
 //   nimbo-test-app --garbage
 //
 // --at places the window's top-left corner; --busy adds a grid of N more
-// buttons and labels, a window as crowded as a settings dialog gets.
-// --garbage shows no window: it joins the accessibility bus as an
-// application whose every answer is malformed, cyclic or of the wrong type.
+// buttons and labels, a window as crowded as a settings dialog gets; --text
+// fills the entry. --garbage shows no window: it joins the accessibility bus
+// as an application whose every answer is malformed, cyclic or of the wrong
+// type.
 // Prints where the Save button, the entry and the drawn words are
 // ("placed Save X,Y WxH", "placed entry ...", "placed drawn ...") and
-// "ready" on standard output once the window is on screen, and "clicked LABEL"
-// when a button is clicked.
+// "ready" on standard output once the window is on screen, and what is done
+// to it: "clicked LABEL" when a button is clicked, "toggled LABEL on|off" for
+// the check box, "focused entry", "entry text TEXT" after each edit and
+// "entry selection START,END" (in characters; equal when it is only the
+// caret) whenever the caret or selection moves.
 #include <gio/gio.h>
 #include <gtk/gtk.h>
 
@@ -48,6 +52,32 @@ GtkWidget* busyGrid(int count) {
 void clicked(GtkButton* button, gpointer) {
     std::printf("clicked %s\n", gtk_button_get_label(button));
     std::fflush(stdout);
+}
+
+void toggled(GtkToggleButton* box, gpointer) {
+    std::printf("toggled %s %s\n", gtk_button_get_label(GTK_BUTTON(box)),
+                gtk_toggle_button_get_active(box) ? "on" : "off");
+    std::fflush(stdout);
+}
+
+void edited(GtkEditable* entry, gpointer) {
+    std::printf("entry text %s\n", gtk_entry_get_text(GTK_ENTRY(entry)));
+    std::fflush(stdout);
+}
+
+void caretMoved(GObject* entry, GParamSpec*, gpointer) {
+    int start = 0, end = 0;
+    if (!gtk_editable_get_selection_bounds(GTK_EDITABLE(entry), &start, &end)) {
+        start = end = gtk_editable_get_position(GTK_EDITABLE(entry));
+    }
+    std::printf("entry selection %d,%d\n", start, end);
+    std::fflush(stdout);
+}
+
+gboolean focused(GtkWidget*, GdkEvent*, gpointer) {
+    std::printf("focused entry\n");
+    std::fflush(stdout);
+    return FALSE;
 }
 
 GtkWidget* button(const char* label) {
@@ -192,9 +222,11 @@ int main(int argc, char** argv) {
     }
     gtk_init(&argc, &argv);
     int x = 100, y = 100, busy = 0;
+    const char* text = "";
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--at") == 0) std::sscanf(argv[i + 1], "%d,%d", &x, &y);
         if (std::strcmp(argv[i], "--busy") == 0) busy = std::atoi(argv[i + 1]);
+        if (std::strcmp(argv[i], "--text") == 0) text = argv[i + 1];
     }
 
     GtkWidget* window = gtk_window_new(GTK_WINDOW_TOPLEVEL);
@@ -216,10 +248,17 @@ int main(int argc, char** argv) {
 
     GtkWidget* entry = gtk_entry_new();
     gtk_entry_set_placeholder_text(GTK_ENTRY(entry), "Email address");
+    gtk_entry_set_text(GTK_ENTRY(entry), text);
+    g_signal_connect(entry, "changed", G_CALLBACK(edited), nullptr);
+    g_signal_connect(entry, "notify::cursor-position", G_CALLBACK(caretMoved), nullptr);
+    g_signal_connect(entry, "notify::selection-bound", G_CALLBACK(caretMoved), nullptr);
+    g_signal_connect(entry, "focus-in-event", G_CALLBACK(focused), nullptr);
     gtk_box_pack_start(GTK_BOX(column), entry, FALSE, FALSE, 0);
     placed[1] = {"entry", entry};
 
-    gtk_box_pack_start(GTK_BOX(column), gtk_check_button_new_with_label("Remember me"), FALSE, FALSE, 0);
+    GtkWidget* remember = gtk_check_button_new_with_label("Remember me");
+    g_signal_connect(remember, "toggled", G_CALLBACK(toggled), nullptr);
+    gtk_box_pack_start(GTK_BOX(column), remember, FALSE, FALSE, 0);
 
     GtkWidget* drawn = gtk_drawing_area_new();
     gtk_widget_set_size_request(drawn, 260, 24);

@@ -3,7 +3,6 @@
 #include <atspi/atspi-constants.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <unordered_set>
 
@@ -12,9 +11,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Until the core sets one: long enough for a busy application, short enough
-// that a hung one is given up on.
-constexpr double kDefaultTimeout = 2.0;
 // What was read of an element answers again for this long.
 constexpr auto kFresh = std::chrono::seconds(1);
 // An application that could not be reached directly is reached through the
@@ -23,10 +19,6 @@ constexpr auto kRetryDirect = std::chrono::seconds(10);
 constexpr auto kRetryBus = std::chrono::seconds(5);
 constexpr size_t kStoreLimit = 50000;
 constexpr const char* kRoot = "/org/a11y/atspi/accessible/root";
-
-Deadline after(double seconds) {
-    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
-}
 
 std::string key(const ObjectRef& ref) {
     return ref.bus + '\n' + ref.path;
@@ -67,14 +59,8 @@ std::optional<ObjectRef> readOneRef(const Reply& reply) {
 
 }  // namespace
 
-class AtspiAccessibility::Element final : public platform::AXElement {
-public:
-    Element(ObjectRef object, double seconds) : ref(std::move(object)), timeout(seconds) {}
-    const ObjectRef ref;
-    std::atomic<double> timeout;
-};
-
-AtspiAccessibility::AtspiAccessibility() = default;
+AtspiAccessibility::AtspiAccessibility(std::function<std::optional<int>()> frontProcess)
+    : frontProcess_(std::move(frontProcess)) {}
 AtspiAccessibility::~AtspiAccessibility() = default;
 
 std::shared_ptr<CallPipe> AtspiAccessibility::bus(Deadline deadline) {
@@ -163,7 +149,7 @@ std::optional<int> AtspiAccessibility::pidOfBus(const std::string& busName, Dead
 
 platform::AXRef AtspiAccessibility::application(int pid) {
     if (pid <= 0) return nullptr;
-    Deadline deadline = after(kDefaultTimeout);
+    Deadline deadline = deadlineIn(kDefaultTimeout);
     auto pipe = bus(deadline);
     if (!pipe) return nullptr;
     auto listed = pipe->callAll({busCall("org.a11y.atspi.Registry", kRoot, "org.a11y.atspi.Accessible", "GetChildren")},
@@ -229,9 +215,17 @@ void AtspiAccessibility::store(const ObjectRef& ref, const ElementFacts& facts) 
     store_[key(ref)] = Stored{Clock::now(), facts};
 }
 
-std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, size_t readAhead, bool needStates) {
-    if (auto known = stored(element.ref); known && (!needStates || known->statesKnown)) return known;
-    Deadline deadline = after(element.timeout);
+void AtspiAccessibility::forget(const ObjectRef& ref) {
+    std::lock_guard lock(storeLock_);
+    store_.erase(key(ref));
+}
+
+std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, size_t readAhead, bool needStates,
+                                                      bool fresh) {
+    if (auto known = fresh ? std::nullopt : stored(element.ref); known && (!needStates || known->statesKnown)) {
+        return known;
+    }
+    Deadline deadline = deadlineIn(element.timeout);
     auto way = route(element.ref.bus, deadline);
     if (!way) return std::nullopt;
 
@@ -330,23 +324,15 @@ platform::AXRef AtspiAccessibility::focusedWindow(const Element& application, De
     }
     auto replies = send(*way, std::move(calls), deadline);
     for (size_t i = 0; i < replies.size(); ++i) {
-        if (replies[i].kind != Reply::Kind::value ||
-            !g_variant_is_of_type(replies[i].body.get(), G_VARIANT_TYPE("(au)"))) {
-            continue;
-        }
-        GVariantIter* iter = nullptr;
-        g_variant_get(replies[i].body.get(), "(au)", &iter);
-        guint32 word = 0;
-        bool active = g_variant_iter_next(iter, "u", &word) && (word & (1U << ATSPI_STATE_ACTIVE)) != 0;
-        g_variant_iter_free(iter);
-        if (active) return elementFor(app->children[i], application.timeout);
+        auto states = readStates(replies[i]);
+        if (states && states->has(ATSPI_STATE_ACTIVE)) return elementFor(app->children[i], application.timeout);
     }
     return nullptr;
 }
 
 // The attributes that take more than the element's own facts.
 std::optional<platform::AXValue> AtspiAccessibility::special(const Element& element, const std::string& name) {
-    Deadline deadline = after(element.timeout);
+    Deadline deadline = deadlineIn(element.timeout);
     if (name == "AXWindows") {
         auto app = facts(element, 0, false);
         if (!app) return std::nullopt;
@@ -414,7 +400,10 @@ std::optional<platform::AXValue> AtspiAccessibility::copy(const platform::AXRef&
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;
     if (isSpecial(name)) return special(*own, name);
-    auto known = facts(*own, 0, fromStates(name));
+    // What the user or the shell may have just changed is asked anew: a
+    // read that waits for a field's text to change must not see it stored.
+    const bool changing = name == "AXValue" || fromStates(name);
+    auto known = facts(*own, 0, fromStates(name), changing);
     if (!known) return std::nullopt;
     double timeout = own->timeout;
     platform::AXValue value = axValue(*known, name, [&](const ObjectRef& ref) { return elementFor(ref, timeout); });
@@ -425,7 +414,7 @@ std::optional<platform::AXValue> AtspiAccessibility::copy(const platform::AXRef&
 platform::AXRef AtspiAccessibility::elementAtPosition(const platform::AXRef& application, Point point) {
     auto* app = dynamic_cast<Element*>(application.get());
     if (!app) return nullptr;
-    Deadline deadline = after(app->timeout);
+    Deadline deadline = deadlineIn(app->timeout);
     auto appFacts = facts(*app, 0, false);
     if (!appFacts || appFacts->children.empty()) return nullptr;
     auto way = route(app->ref.bus, deadline);
@@ -480,21 +469,7 @@ platform::AXRef AtspiAccessibility::elementAtPosition(const platform::AXRef& app
 std::optional<int> AtspiAccessibility::pid(const platform::AXRef& element) {
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;
-    return pidOfBus(own->ref.bus, after(own->timeout));
+    return pidOfBus(own->ref.bus, deadlineIn(own->timeout));
 }
-
-// Acting on elements: the Action, EditableText and Component interfaces.
-platform::AXError AtspiAccessibility::performAction(const platform::AXRef&, const std::string&) {
-    return platform::AXError::notImplemented;
-}
-
-platform::AXError AtspiAccessibility::setAttribute(const platform::AXRef&, const std::string&,
-                                                   const platform::AXValue&) {
-    return platform::AXError::notImplemented;
-}
-
-platform::AXRef AtspiAccessibility::focusedElement() { return nullptr; }
-
-bool AtspiAccessibility::same(const platform::AXRef& a, const platform::AXRef& b) { return a && a == b; }
 
 }  // namespace nimbo::atspi

@@ -6,7 +6,9 @@
 // element's attributes are asked with every call sent at once. Reading one
 // element also reads the elements under it in the same round trips, since a
 // walk asks for them next; what was read stays good for a second.
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -21,7 +23,10 @@ namespace nimbo::atspi {
 
 class AtspiAccessibility final : public platform::Accessibility {
 public:
-    AtspiAccessibility();
+    // `frontProcess` tells which process has the active window: AT-SPI has
+    // no question for the element with keyboard focus across the desktop, so
+    // it is looked for in that application. Without it none is found.
+    explicit AtspiAccessibility(std::function<std::optional<int>()> frontProcess = {});
     ~AtspiAccessibility() override;
 
     platform::AXRef application(int pid) override;
@@ -41,7 +46,12 @@ public:
     void setReadAhead(size_t elements) { readAhead_ = elements; }
 
 private:
-    class Element;
+    class Element final : public platform::AXElement {
+    public:
+        Element(ObjectRef object, double seconds) : ref(std::move(object)), timeout(seconds) {}
+        const ObjectRef ref;
+        std::atomic<double> timeout;
+    };
     struct Route {
         std::shared_ptr<CallPipe> pipe;
         std::string destination;  // empty on a connection straight to the application
@@ -63,14 +73,25 @@ private:
 
     // What the element says, from the store or asked now with up to
     // `readAhead` elements below it; `needStates` refuses stored facts
-    // without its states.
-    std::optional<ElementFacts> facts(const Element& element, size_t readAhead, bool needStates);
+    // without its states, `fresh` any stored facts.
+    std::optional<ElementFacts> facts(const Element& element, size_t readAhead, bool needStates, bool fresh = false);
     std::optional<ElementFacts> stored(const ObjectRef& ref);
     void store(const ObjectRef& ref, const ElementFacts& facts);
+    // After acting on an element what was read of it is out of date.
+    void forget(const ObjectRef& ref);
     platform::AXRef elementFor(const ObjectRef& ref, double timeout);
     std::optional<platform::AXValue> special(const Element& element, const std::string& name);
     platform::AXRef focusedWindow(const Element& application, Deadline deadline);
     platform::AXRef firstMatch(const Element& root, uint32_t role, Deadline deadline);
+    platform::AXRef focusedBelow(const Element& window, Deadline deadline);
+    platform::AXError setFocused(const Element& element, const platform::AXValue& value);
+    platform::AXError replaceSelection(const Element& element, const std::string& text);
+
+    // Until the core sets one: long enough for a busy application, short
+    // enough that a hung one is given up on.
+    static constexpr double kDefaultTimeout = 2.0;
+
+    std::function<std::optional<int>()> frontProcess_;
 
     std::mutex busLock_;
     std::shared_ptr<CallPipe> bus_;

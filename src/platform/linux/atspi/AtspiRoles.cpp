@@ -2,6 +2,9 @@
 
 #include <atspi/atspi-constants.h>
 
+#include <array>
+#include <cctype>
+
 namespace nimbo::atspi {
 
 AXRoleName axRole(uint32_t atspiRole, States states) {
@@ -160,6 +163,24 @@ bool isStateless(uint32_t atspiRole) {
 bool isListLike(uint32_t atspiRole) {
     return atspiRole == ATSPI_ROLE_LIST || atspiRole == ATSPI_ROLE_LIST_BOX || atspiRole == ATSPI_ROLE_TABLE ||
            atspiRole == ATSPI_ROLE_TREE_TABLE || atspiRole == ATSPI_ROLE_TREE;
+}
+
+std::optional<size_t> pressActionAmong(const std::vector<std::string>& names) {
+    // GTK says "click" and "activate", Qt "Press" and "Toggle", browsers
+    // "jump" for links and "check"/"uncheck" for check boxes; the likeliest first.
+    static constexpr std::array<const char*, 8> kPressing{"click", "press", "activate", "toggle",
+                                                          "jump",  "check", "uncheck",  "open"};
+    auto lower = [](std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    };
+    for (const char* wanted : kPressing) {
+        for (size_t i = 0; i < names.size(); ++i) {
+            if (lower(names[i]) == wanted) return i;
+        }
+    }
+    if (names.size() == 1) return 0;
+    return std::nullopt;
 }
 
 }  // namespace nimbo::atspi

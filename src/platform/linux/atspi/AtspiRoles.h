@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace nimbo::atspi {
 
@@ -32,5 +33,9 @@ bool isDocument(uint32_t atspiRole);
 bool isStateless(uint32_t atspiRole);
 // Roles whose children are rows the toolkit may show only some of.
 bool isListLike(uint32_t atspiRole);
+
+// Which of a control's actions, by their AT-SPI names, is pressing it: the
+// likeliest of the names toolkits use, else the only one; absent when none.
+std::optional<size_t> pressActionAmong(const std::vector<std::string>& names);
 
 }  // namespace nimbo::atspi

@@ -9,6 +9,17 @@ Variant adoptVariant(GVariant* value) {
     return Variant(g_variant_ref_sink(value), g_variant_unref);
 }
 
+Deadline deadlineIn(double seconds) {
+    using Clock = std::chrono::steady_clock;
+    return Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds));
+}
+
+GVariant* bodyOf(const Reply& reply, const char* type) {
+    if (reply.kind != Reply::Kind::value || !reply.body) return nullptr;
+    if (!g_variant_is_of_type(reply.body.get(), G_VARIANT_TYPE(type))) return nullptr;
+    return reply.body.get();
+}
+
 struct CallPipe::Pending {
     std::vector<Reply> replies;
     size_t remaining = 0;

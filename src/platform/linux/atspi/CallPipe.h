@@ -21,6 +21,9 @@ using Variant = std::shared_ptr<GVariant>;
 // Takes over a reference (a floating one is sunk first).
 Variant adoptVariant(GVariant* value);
 
+// The time `seconds` from now.
+Deadline deadlineIn(double seconds);
+
 struct Call {
     std::string destination;  // empty on a peer-to-peer connection
     std::string path;
@@ -35,6 +38,9 @@ struct Reply {
     Variant body;               // the reply's tuple when kind is value
     std::string errorName;      // when kind is error
 };
+
+// The reply's tuple when it is a value of exactly `type` ("(b)"), else null.
+GVariant* bodyOf(const Reply& reply, const char* type);
 
 class CallPipe {
 public:

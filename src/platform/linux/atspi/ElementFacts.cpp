@@ -13,13 +13,6 @@ Variant args(GVariant* tuple) {
     return adoptVariant(tuple);
 }
 
-// The reply's body when it is a value of exactly `type`.
-GVariant* bodyOf(const Reply& reply, const char* type) {
-    if (reply.kind != Reply::Kind::value || !reply.body) return nullptr;
-    if (!g_variant_is_of_type(reply.body.get(), G_VARIANT_TYPE(type))) return nullptr;
-    return reply.body.get();
-}
-
 std::optional<ObjectRef> readRef(GVariant* pair) {
     const gchar* bus = nullptr;
     const gchar* path = nullptr;
@@ -160,15 +153,9 @@ void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& fac
         const Reply& reply = replies[index++];
         switch (part) {
             case RolePart::states:
-                if (GVariant* states = bodyOf(reply, "(au)")) {
+                if (auto states = readStates(reply)) {
                     facts.statesKnown = true;
-                    GVariantIter* iter = nullptr;
-                    g_variant_get(states, "(au)", &iter);
-                    guint32 word = 0;
-                    for (int wordAt = 0; wordAt < 2 && g_variant_iter_next(iter, "u", &word); ++wordAt) {
-                        facts.states.bits |= static_cast<uint64_t>(word) << (32 * wordAt);
-                    }
-                    g_variant_iter_free(iter);
+                    facts.states = *states;
                 }
                 break;
             case RolePart::children:
@@ -238,6 +225,20 @@ Call matchesCall(const std::string& path, std::vector<int> states, std::vector<u
     return call(path, "org.a11y.atspi.Collection", "GetMatches",
                 args(g_variant_new("(@(aiia{ss}iaiiasib)uib)", rule, ATSPI_Collection_SORT_ORDER_CANONICAL, count,
                                    deep ? TRUE : FALSE)));
+}
+
+std::optional<States> readStates(const Reply& reply) {
+    GVariant* body = bodyOf(reply, "(au)");
+    if (!body) return std::nullopt;
+    States states;
+    GVariantIter* iter = nullptr;
+    g_variant_get(body, "(au)", &iter);
+    guint32 word = 0;
+    for (int wordAt = 0; wordAt < 2 && g_variant_iter_next(iter, "u", &word); ++wordAt) {
+        states.bits |= static_cast<uint64_t>(word) << (32 * wordAt);
+    }
+    g_variant_iter_free(iter);
+    return states;
 }
 
 std::vector<ObjectRef> readRefs(const Reply& reply) {

@@ -72,5 +72,7 @@ platform::AXValue axValue(const ElementFacts& facts, const std::string& name,
 Call matchesCall(const std::string& path, std::vector<int> states, std::vector<uint32_t> roles, int count, bool deep);
 // The object references of a reply of type (a(so)); empty for anything else.
 std::vector<ObjectRef> readRefs(const Reply& reply);
+// The state set of a reply to GetState; absent for anything else.
+std::optional<States> readStates(const Reply& reply);
 
 }  // namespace nimbo::atspi

@@ -2,12 +2,11 @@
 // The windows on screen as the window manager stacks them, read on an XCB
 // connection of its own: XCB is safe from any thread and reports a window
 // that vanished mid-read as a failed reply instead of a process-wide error.
-#include <xcb/xcb.h>
-
 #include <mutex>
 #include <string>
 
 #include "platform/WindowList.h"
+#include "platform/linux/x11/XcbSession.h"
 
 namespace nimbo::x11 {
 
@@ -22,14 +21,8 @@ public:
     std::optional<std::vector<platform::WindowInfo>> onScreen() override;
 
 private:
-    struct Atoms;
-    bool connect();
-
     std::mutex lock_;
-    std::string displayName_;
-    xcb_connection_t* connection_ = nullptr;
-    xcb_window_t root_ = 0;
-    Atoms* atoms_ = nullptr;
+    XcbSession session_;
 };
 
 }  // namespace nimbo::x11
