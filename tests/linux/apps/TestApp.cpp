@@ -6,12 +6,15 @@
 //
 //   nimbo-test-app [--at X,Y] [--busy N] [--text TEXT]
 //   nimbo-test-app --garbage
+//   nimbo-test-app --plain
 //
 // --at places the window's top-left corner; --busy adds a grid of N more
 // buttons and labels, a window as crowded as a settings dialog gets; --text
 // fills the entry. --garbage shows no window: it joins the accessibility bus
 // as an application whose every answer is malformed, cyclic or of the wrong
-// type.
+// type. --plain shows none either: it joins as an application of a toolkit
+// that answers no collection queries, with an active window holding a
+// focused field, and a field in a hidden panel that still says it is focused.
 // Prints where the Save button, the entry and the drawn words are
 // ("placed Save X,Y WxH", "placed entry ...", "placed drawn ...") and
 // "ready" on standard output once the window is on screen, and what is done
@@ -22,10 +25,12 @@
 #include <gio/gio.h>
 #include <gtk/gtk.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -186,7 +191,8 @@ GDBusMessage* answerWithGarbage(GDBusConnection* bus, GDBusMessage* message, gbo
     return nullptr;
 }
 
-int answerGarbage() {
+// Joins the accessibility bus as an application whose calls `answer` takes.
+int joinAsApplication(GDBusMessageFilterFunction answer) {
     GDBusConnection* session = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
     GVariant* address =
         g_dbus_connection_call_sync(session, "org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", nullptr,
@@ -202,7 +208,7 @@ int answerGarbage() {
     if (!bus) return 1;
     // The registry asks the newcomer about itself before it lists it, so
     // the answers start before the registration.
-    g_dbus_connection_add_filter(bus, answerWithGarbage, nullptr, nullptr);
+    g_dbus_connection_add_filter(bus, answer, nullptr, nullptr);
     GVariant* embedded =
         g_dbus_connection_call_sync(bus, "org.a11y.atspi.Registry", kRoot, "org.a11y.atspi.Socket", "Embed",
                                     g_variant_new("((so))", g_dbus_connection_get_unique_name(bus), kRoot), nullptr,
@@ -214,11 +220,85 @@ int answerGarbage() {
     return 0;
 }
 
+// The plain toolkit's tree. Roles and states are AT-SPI's numbers: frame
+// 23, panel 39, push button 43, application 75, entry 79; active 1,
+// focusable 11, focused 12, showing 25.
+struct PlainObject {
+    const char* path;
+    guint32 role;
+    const char* name;
+    guint32 states;
+    std::vector<const char*> children;
+};
+constexpr guint32 bit(int state) {
+    return 1U << state;
+}
+const std::vector<PlainObject> kPlain{
+    {kRoot, 75, "plain", 0, {"/plain/window"}},
+    // The hidden panel comes first, so a search that looked inside it would find its field first.
+    {"/plain/window", 23, "Plain window", bit(1) | bit(25), {"/plain/hidden", "/plain/row"}},
+    {"/plain/hidden", 39, "", 0, {"/plain/hidden/field"}},
+    {"/plain/hidden/field", 79, "Hidden field", bit(11) | bit(12), {}},
+    {"/plain/row", 39, "", bit(25), {"/plain/row/button", "/plain/row/field"}},
+    {"/plain/row/button", 43, "Go", bit(11) | bit(25), {}},
+    {"/plain/row/field", 79, "Shown field", bit(11) | bit(12) | bit(25), {}},
+};
+
+GVariant* plainAnswer(GDBusConnection* bus, const std::string& path, const std::string& method) {
+    auto found = std::find_if(kPlain.begin(), kPlain.end(), [&](const PlainObject& one) { return one.path == path; });
+    if (found == kPlain.end()) return nullptr;
+    const PlainObject& object = *found;
+    if (method == "GetRole") return g_variant_new("(u)", object.role);
+    if (method == "GetState") {
+        GVariantBuilder words;
+        g_variant_builder_init(&words, G_VARIANT_TYPE("au"));
+        g_variant_builder_add(&words, "u", object.states);
+        g_variant_builder_add(&words, "u", 0U);
+        return g_variant_new("(au)", &words);
+    }
+    if (method == "GetChildren") {
+        GVariantBuilder children;
+        g_variant_builder_init(&children, G_VARIANT_TYPE("a(so)"));
+        for (const char* child : object.children) {
+            g_variant_builder_add(&children, "(so)", g_dbus_connection_get_unique_name(bus), child);
+        }
+        return g_variant_new("(a(so))", &children);
+    }
+    if (method == "GetAll") {
+        GVariantBuilder all;
+        g_variant_builder_init(&all, G_VARIANT_TYPE("a{sv}"));
+        g_variant_builder_add(&all, "{sv}", "Name", g_variant_new_string(object.name));
+        g_variant_builder_add(&all, "{sv}", "ChildCount",
+                              g_variant_new_int32(static_cast<gint32>(object.children.size())));
+        return g_variant_new("(a{sv})", &all);
+    }
+    if (method == "GetExtents") return g_variant_new("((iiii))", 0, 0, 100, 20);
+    if (method == "GetInterfaces") {
+        const char* interfaces[] = {"org.a11y.atspi.Accessible", "org.a11y.atspi.Component"};
+        return g_variant_new("(^as)", interfaces);
+    }
+    return nullptr;
+}
+
+GDBusMessage* answerPlainly(GDBusConnection* bus, GDBusMessage* message, gboolean incoming, gpointer) {
+    if (!incoming || g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL) return message;
+    GVariant* body = plainAnswer(bus, g_dbus_message_get_path(message), g_dbus_message_get_member(message));
+    GDBusMessage* reply =
+        body ? g_dbus_message_new_method_reply(message)
+             : g_dbus_message_new_method_error(message, "org.freedesktop.DBus.Error.UnknownMethod", "not here");
+    if (body) g_dbus_message_set_body(reply, body);
+    g_dbus_connection_send_message(bus, reply, G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
+    g_object_unref(reply);
+    g_object_unref(message);
+    return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--garbage") == 0) return answerGarbage();
+        if (std::strcmp(argv[i], "--garbage") == 0) return joinAsApplication(answerWithGarbage);
+        if (std::strcmp(argv[i], "--plain") == 0) return joinAsApplication(answerPlainly);
     }
     gtk_init(&argc, &argv);
     int x = 100, y = 100, busy = 0;
