@@ -13,9 +13,13 @@ platform::Platform* attached = nullptr;
 
 }  // namespace
 
-void attach(platform::Platform& platform) { attached = &platform; }
+void attach(platform::Platform& platform) {
+    attached = &platform;
+}
 
-platform::Platform& desktop() { return *attached; }
+platform::Platform& desktop() {
+    return *attached;
+}
 
 void dropHeld() {
     std::lock_guard<std::mutex> held(lock);

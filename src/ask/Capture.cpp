@@ -58,18 +58,6 @@ long start(double at, long length, long size) {
     return static_cast<long>(std::max(edge, 0.0));
 }
 
-std::optional<platform::Image> cut(const platform::Image& image, long x, long y, long width, long height) {
-    const size_t needed = static_cast<size_t>(image.stride) * static_cast<size_t>(image.height);
-    if (image.stride < image.width * 4 || image.pixels->size() < needed) return std::nullopt;
-    auto pixels = std::make_shared<std::vector<std::uint8_t>>(static_cast<size_t>(width * height * 4));
-    for (long row = 0; row < height; ++row) {
-        const auto* from = image.pixels->data() + (y + row) * image.stride + x * 4;
-        std::memcpy(pixels->data() + row * width * 4, from, static_cast<size_t>(width * 4));
-    }
-    return platform::Image{static_cast<int>(width), static_cast<int>(height), static_cast<int>(width * 4),
-                           std::move(pixels)};
-}
-
 }  // namespace
 
 std::string describe(Failure failure) {
@@ -140,6 +128,22 @@ std::optional<std::string> modelDataURL(platform::Images& images, const platform
     auto jpeg = images.jpeg(smaller ? *smaller : image, quality);
     if (!jpeg) return std::nullopt;
     return jpegDataURL(*jpeg);
+}
+
+std::optional<platform::Image> cut(const platform::Image& image, long x, long y, long width, long height) {
+    if (image.empty() || x < 0 || y < 0 || width <= 0 || height <= 0 || x + width > image.width ||
+        y + height > image.height) {
+        return std::nullopt;
+    }
+    const size_t needed = static_cast<size_t>(image.stride) * static_cast<size_t>(image.height);
+    if (image.stride < image.width * 4 || image.pixels->size() < needed) return std::nullopt;
+    auto pixels = std::make_shared<std::vector<std::uint8_t>>(static_cast<size_t>(width * height * 4));
+    for (long row = 0; row < height; ++row) {
+        const auto* from = image.pixels->data() + (y + row) * image.stride + x * 4;
+        std::memcpy(pixels->data() + row * width * 4, from, static_cast<size_t>(width * 4));
+    }
+    return platform::Image{static_cast<int>(width), static_cast<int>(height), static_cast<int>(width * 4),
+                           std::move(pixels)};
 }
 
 std::optional<Crop> crop(platform::Images& images, const platform::Image& image, Point at, std::optional<double> w,

@@ -44,6 +44,10 @@ std::optional<long> reveal(platform::Platform& platform, platform::PageWindow* w
 std::optional<std::string> modelDataURL(platform::Images& images, const platform::Image& image, double pointsWide,
                                         double quality);
 
+// The pixels of a region of `image`; absent when the region is empty or not
+// wholly inside it.
+std::optional<platform::Image> cut(const platform::Image& image, long x, long y, long width, long height);
+
 struct Crop {
     std::string dataURL;
     Rect rect;  // the region as fractions of the image

@@ -29,6 +29,8 @@ public:
     bool restart();
     // The tap has worked without interruption for more than 2.5 seconds.
     bool steadyListening() const;
+    // Command and Option are held down together right now.
+    bool chordDown() const { return down; }
     void setSteering(bool on);
     // Switches the taps back on after work (a screen capture) that may have
     // cost them their place.

@@ -6,7 +6,9 @@
 namespace nimbo::Elements {
 
 // Lower-cased, everything but letters, marks and digits turned to spaces,
-// words joined by single spaces.
+// words joined by single spaces. Also the form in which typed or asked-for
+// words are looked for on screen: curly and straight apostrophes and no-break
+// spaces all become word breaks.
 std::string norm(const std::string& text);
 // Whether a control's name and a recognised line say the same thing: equal,
 // one inside the other, matching around an ellipsis, or sharing half their words.
