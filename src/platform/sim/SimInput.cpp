@@ -12,6 +12,7 @@ std::optional<std::string> SimPasteboard::string() {
 }
 
 bool SimPasteboard::setString(const std::string& text) {
+    if (!takes) return false;
     contents = {platform::PasteboardItem{{{"text/plain;charset=utf-8", text}}}};
     ++count;
     ++writes;

@@ -26,7 +26,9 @@ public:
         warps.push_back(point);
         if (at) at = point;
     }
-    void key(int keyCode, std::uint64_t flags, std::int64_t marker) override { keys.push_back({keyCode, flags, marker}); }
+    void key(int keyCode, std::uint64_t flags, std::int64_t marker) override {
+        keys.push_back({keyCode, flags, marker});
+    }
     void paste(std::int64_t marker) override {
         pastes.push_back(marker);
         if (onPaste) onPaste();
@@ -58,6 +60,8 @@ public:
     long count = 0;
     // Every change the shell made.
     int writes = 0;
+    // False: another program holds on to the clipboard and text can't be put on it.
+    bool takes = true;
 };
 
 class SimRunningApps : public platform::RunningApps {
