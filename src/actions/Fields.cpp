@@ -78,12 +78,13 @@ std::optional<Elements::Target> field(Point point) {
     if (!app) return std::nullopt;
     auto& ax = desktop().accessibility();
     auto element = ax.elementAtPosition(app, point);
-    for (int looked = 0; element && looked < kFieldClimb; ++looked) {
+    for (int looked = 1; element; ++looked) {
         if (auto role = roleOf(element); role && fieldRoles().contains(*role)) {
             auto frame = Elements::frameOf(element);
             if (!frame) return std::nullopt;
             return Elements::Target{element, frame, *frame, Elements::word(*role, std::nullopt), ""};
         }
+        if (looked == kFieldClimb) break;
         auto parent = ax.copy(element, "AXParent");
         const auto* up = parent ? std::get_if<platform::AXRef>(&*parent) : nullptr;
         if (!up) return std::nullopt;
