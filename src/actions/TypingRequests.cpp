@@ -8,6 +8,7 @@
 #include "actions/Typing.h"
 #include "app/AppDelegate.h"
 #include "base/Log.h"
+#include "bridge/Payload.h"
 #include "display/Displays.h"
 
 namespace nimbo {
@@ -26,28 +27,16 @@ const std::string kNotSeen = "I pasted it, but I can't see it in the box — hav
 const std::string kPressReturn = "typed — press Return to send it";
 const std::string kByClick = "nimbo: typed by a click at the box — ";
 
-MaybeJson member(const MaybeJson& object, const char* name) {
-    if (!object || !object->is_object()) return std::nullopt;
-    auto found = object->find(name);
-    if (found == object->end()) return std::nullopt;
-    return *found;
-}
-
-std::optional<std::string> textOf(const MaybeJson& value) {
-    if (!value || !value->is_string()) return std::nullopt;
-    return value->get<std::string>();
-}
-
 Json textOrNull(const std::optional<std::string>& text) {
     return text ? Json(*text) : Json(nullptr);
 }
 
 // {x, y} as fractions of a display, from its top-left corner.
 std::optional<Point> fractionPoint(const MaybeJson& value) {
-    auto x = member(value, "x");
-    auto y = member(value, "y");
-    if (!x || !y || !x->is_number() || !y->is_number()) return std::nullopt;
-    return Point{x->get<double>(), y->get<double>()};
+    auto x = Payload::number(Payload::member(value, "x"));
+    auto y = Payload::number(Payload::member(value, "y"));
+    if (!x || !y) return std::nullopt;
+    return Point{*x, *y};
 }
 
 Point global(const Rect& display, Point fraction) {
@@ -56,10 +45,10 @@ Point global(const Rect& display, Point fraction) {
 
 // The target a page names by capture and id, when the capture is still remembered.
 std::optional<Elements::Target> listed(const MaybeJson& payload) {
-    auto capture = member(payload, "capture");
-    auto id = textOf(member(payload, "elementId"));
-    if (!capture || !capture->is_number() || !id) return std::nullopt;
-    const double number = capture->get<double>();
+    auto capture = Payload::number(Payload::member(payload, "capture"));
+    auto id = Payload::text(Payload::member(payload, "elementId"));
+    if (!capture || !id) return std::nullopt;
+    const double number = *capture;
     if (number != std::trunc(number) || number < std::numeric_limits<int>::min() ||
         number > std::numeric_limits<int>::max()) {
         return std::nullopt;
@@ -151,8 +140,7 @@ void AppDelegate::typingRequest(Overlay& overlay, const BridgeMessage& message) 
     }
 
     if (message.channel != "nimbo:type") return;
-    auto submitValue = member(payload, "submit");
-    const bool submit = submitValue && submitValue->is_boolean() && submitValue->get<bool>();
+    const bool submit = Payload::flag(Payload::member(payload, "submit")).value_or(false);
     if (!typingGesture(submit)) {
         Log::line(std::string("nimbo: refused to type") + (submit ? " and send" : "") +
                   " — no tap, click or hold of theirs behind it");
@@ -165,15 +153,15 @@ void AppDelegate::typingRequest(Overlay& overlay, const BridgeMessage& message) 
         Log::line("nimbo: type refused — " + said);
         answer(refusal(said));
     };
-    const auto target = textOf(member(payload, "target"));
-    const auto text = textOf(member(payload, "text")).value_or("");
+    const auto target = Payload::text(Payload::member(payload, "target"));
+    const auto text = Payload::text(Payload::member(payload, "text")).value_or("");
 
     platform::AXRef field;
     if (auto named = listed(payload); named && Actions::typable().contains(named->role)) {
         auto focused = Actions::focus(*named);
         if (!focused.ok) return refuse(focused.why);
         field = named->ax;
-    } else if (auto at = fractionPoint(member(payload, "at"))) {
+    } else if (auto at = fractionPoint(Payload::member(payload, "at"))) {
         const Point point = global(display, *at);
         if (auto found = Actions::field(point)) {
             auto focused = Actions::focus(*found);
