@@ -4,15 +4,12 @@
 // that hang or quit in the middle of a read.
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <stdexcept>
 
+#include "ClipboardClients.h"
 #include "Desktop.h"
 
 namespace nimbo::test {
 namespace {
-
-using Targets = std::vector<std::pair<std::string, std::string>>;
 
 // The start of a real PNG file: NULs and high bytes that must survive.
 const std::string kPng("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1f\x15\xc4\x89", 33);
@@ -24,38 +21,6 @@ const Targets kCopied = {
     {"text/uri-list", "file:///tmp/a%20b.png\r\n"},
     {"x-special/gnome-copied-files", "copy\nfile:///tmp/a%20b.png"},
 };
-
-// Another application that copied: it owns the clipboard with these targets.
-class OtherOwner {
-public:
-    explicit OtherOwner(const Targets& targets, const std::vector<std::string>& options = {}) {
-        std::vector<std::string> argv{NIMBO_CLIPBOARD_OWNER};
-        argv.insert(argv.end(), options.begin(), options.end());
-        for (const auto& [target, bytes] : targets) {
-            argv.push_back(target);
-            argv.push_back(folder_.path() + "/" + std::to_string(argv.size()));
-            writeFile(argv.back(), bytes);
-        }
-        child_ = std::make_unique<Child>(argv, std::vector<std::pair<std::string, std::string>>{},
-                                         folder_.path() + "/stdout.txt");
-        if (!waitUntil([&] { return said("owner ready"); })) throw std::runtime_error("no clipboard owner");
-    }
-    bool said(const std::string& line) const {
-        return ("\n" + readFile(folder_.path() + "/stdout.txt")).find("\n" + line + "\n") != std::string::npos;
-    }
-
-private:
-    TempDir folder_;
-    std::unique_ptr<Child> child_;
-};
-
-// What a client of its own reads from the clipboard as `target`.
-std::optional<std::string> readBack(const std::string& target) {
-    TempDir scratch;
-    Child xclip({"xclip", "-o", "-selection", "clipboard", "-t", target}, {}, scratch.path() + "/out");
-    if (xclip.waitForExit(10.0) != std::optional<int>(0)) return std::nullopt;
-    return readFile(scratch.path() + "/out");
-}
 
 }  // namespace
 

@@ -100,13 +100,6 @@ void keepShotOf(Window window, const std::string& name) {
     ScreenShot::of(at.x, at.y, at.width, at.height).keep(name);
 }
 
-// A user past the first launch, whose first completed walk-through would
-// otherwise open the control center by itself.
-void onboarded(const TempDir& home) {
-    g_mkdir_with_parents((home.path() + "/config/nimbo").c_str(), 0700);
-    writeFile(home.path() + "/config/nimbo/defaults.json", R"({"nimbo.onboarded": true})");
-}
-
 bool quit(Child& shell) {
     shell.signal(SIGTERM);
     return shell.waitForExit(10.0) == std::optional<int>(0);

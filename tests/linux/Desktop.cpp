@@ -358,6 +358,11 @@ std::unique_ptr<Child> startShell(const TempDir& home, const std::string& origin
                                    home.path() + "/" + name + ".stdout.txt");
 }
 
+void onboarded(const TempDir& home) {
+    g_mkdir_with_parents((home.path() + "/config/nimbo").c_str(), 0700);
+    writeFile(home.path() + "/config/nimbo/defaults.json", R"({"nimbo.onboarded": true})");
+}
+
 std::string shellLog(const TempDir& home) {
     return home.path() + "/state/nimbo/nimbo.log";
 }

@@ -156,5 +156,8 @@ std::unique_ptr<Child> startShell(const TempDir& home, const std::string& origin
                                   const std::string& name = "shell");
 // Where that program writes its log.
 std::string shellLog(const TempDir& home);
+// Makes `home` a user's past the first launch, whose first completed
+// walk-through would otherwise open the control center by itself.
+void onboarded(const TempDir& home);
 
 }  // namespace nimbo::test
