@@ -25,14 +25,6 @@ TEST_F(LaunchTest, ReportNamesOriginAndEachGrant) {
     EXPECT_EQ(sim.output.lines, expected);
     EXPECT_TRUE(sim.app.regular);
     EXPECT_TRUE(sim.keys.taps.empty());
-
-    sim.output.lines.clear();
-    sim.grants.screen = sim.grants.accessibility = sim.grants.listen = true;
-    delegate->report();
-    ASSERT_EQ(sim.output.lines.size(), 5u);
-    EXPECT_EQ(sim.output.lines[1], "  screen recording: granted");
-    EXPECT_EQ(sim.output.lines[2], "  accessibility:    granted");
-    EXPECT_EQ(sim.output.lines[3], "  input monitoring: granted");
 }
 
 TEST_F(LaunchTest, FirstCompletionMarksOnboardedOnce) {
@@ -68,17 +60,6 @@ TEST_F(LaunchTest, BroadcastReachesControlOnlyOnItsFourChannels) {
     ASSERT_EQ(atControl.size(), 4u);
     EXPECT_EQ(atControl[0].first, "nimbo:pref");
     EXPECT_EQ(atControl[3].first, "nimbo:meeting");
-}
-
-TEST_F(LaunchTest, StatusMenuCallbacksBroadcast) {
-    launch();
-    auto overlay = addOverlay();
-    delegate->statusMenu->onChoose("pirate");
-    delegate->statusMenu->onQuiet(true);
-    auto events = webOf(*overlay).emitted();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[0], (std::pair<std::string, Json>{"nimbo:personality", "pirate"}));
-    EXPECT_EQ(events[1], (std::pair<std::string, Json>{"nimbo:quiet", true}));
 }
 
 TEST_F(LaunchTest, KeysSentToAnOverlayAreSwallowedAndTheKeyboardHandedBack) {

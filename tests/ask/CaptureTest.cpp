@@ -144,21 +144,6 @@ TEST_F(GrabTest, AGoneDisplayIsReplacedByTheFirstWithItsOwnBounds) {
     EXPECT_EQ(grabbed.shot->bounds, (Rect{{0, 0}, {1512, 982}}));
 }
 
-TEST_F(GrabTest, FailuresSayWhy) {
-    sim.capturer.failure = "the stream stopped";
-    EXPECT_EQ(Capture::grab(sim, sim.displays.list[0], std::nullopt).error.description, "the stream stopped");
-    EXPECT_EQ(Capture::grab(sim, sim.displays.list[0], std::nullopt).error.failure, std::nullopt);
-    sim.capturer.displays.clear();
-    auto none = Capture::grab(sim, sim.displays.list[0], std::nullopt);
-    EXPECT_EQ(none.error.failure, Capture::Failure::noDisplay);
-    EXPECT_EQ(none.error.description, "No matching display in the shareable content.");
-    sim.capturer.refused = true;
-    auto denied = Capture::grab(sim, sim.displays.list[0], std::nullopt);
-    EXPECT_FALSE(denied.shot);
-    EXPECT_EQ(denied.error.failure, Capture::Failure::denied);
-    EXPECT_EQ(denied.error.description, "Screen Recording permission is not granted.");
-}
-
 TEST_F(GrabTest, RevealLetsInOnlyAWindowSeenOnThatDisplay) {
     auto window = std::static_pointer_cast<sim::SimPageWindow>(sim.pageWindows.makePageWindow({}));
     window->setFrame({{1600, 100}, {800, 600}});

@@ -58,12 +58,5 @@ TEST_F(ForeignPageTest, IsNeverHeardAndIsLoggedOncePerDocument) {
     EXPECT_EQ(web.resolved().back().first, 8);
 }
 
-TEST_F(ForeignPageTest, ThePageScriptIsOfferedOnlyToTheServersOrigin) {
-    const auto& scripts = webOf(*overlay).userScripts;
-    ASSERT_EQ(scripts.size(), 1u);
-    EXPECT_EQ(scripts.front().origin, "http://127.0.0.1:3005");
-    EXPECT_TRUE(scripts.front().mainFrameOnly);
-}
-
 }  // namespace
 }  // namespace nimbo
