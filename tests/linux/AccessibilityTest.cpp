@@ -1,6 +1,5 @@
 // Other applications' controls read over the real accessibility bus, from a
 // GTK application of our own whose controls are known.
-#include <X11/Xatom.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -20,15 +19,13 @@ using platform::AXRef;
 using platform::AXValue;
 
 std::string text(const std::optional<AXValue>& value) {
-    if (!value) return "";
-    if (auto* string = std::get_if<std::string>(&*value)) return *string;
-    return "";
+    auto* string = value ? std::get_if<std::string>(&*value) : nullptr;
+    return string ? *string : "";
 }
 
 std::vector<AXRef> elements(const std::optional<AXValue>& value) {
-    if (!value) return {};
-    if (auto* list = std::get_if<std::vector<AXRef>>(&*value)) return *list;
-    return {};
+    auto* list = value ? std::get_if<std::vector<AXRef>>(&*value) : nullptr;
+    return list ? *list : std::vector<AXRef>{};
 }
 
 bool inside(const Rect& inner, const GdkRectangle& outer) {
@@ -176,14 +173,8 @@ TEST(WindowList, StacksWindowsFrontToBackWithTheirOwners) {
     TestApp second(300, 200);
     ProbeWindow dock(0, 0, 1920, 30);
     ProbeWindow faint(600, 600, 200, 150);
-    Display* display = xDisplay();
-    const Atom dockType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
-    XChangeProperty(display, dock.window(), XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(&dockType), 1);
-    const unsigned long half = 0x7FFFFFFF;
-    XChangeProperty(display, faint.window(), XInternAtom(display, "_NET_WM_WINDOW_OPACITY", False), XA_CARDINAL, 32,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(&half), 1);
-    XSync(display, False);
+    setProperty(dock.window(), "_NET_WM_WINDOW_TYPE", "ATOM", {atom("_NET_WM_WINDOW_TYPE_DOCK")});
+    setProperty(faint.window(), "_NET_WM_WINDOW_OPACITY", "CARDINAL", {0x7FFFFFFF});
 
     x11::StackingWindowList list("");
     auto order = [&] {
@@ -216,8 +207,8 @@ TEST(WindowList, StacksWindowsFrontToBackWithTheirOwners) {
     EXPECT_LT(at(before, secondNumber), at(before, firstNumber)) << "the later window is in front";
     EXPECT_LT(at(before, static_cast<long>(faint.window())), at(before, secondNumber));
 
-    XRaiseWindow(display, static_cast<Window>(firstNumber));
-    XSync(display, False);
+    XRaiseWindow(xDisplay(), static_cast<Window>(firstNumber));
+    XSync(xDisplay(), False);
     auto after = order();
     EXPECT_EQ(at(after, firstNumber), 0) << "raised to the front";
     EXPECT_LT(at(after, firstNumber), at(after, secondNumber));

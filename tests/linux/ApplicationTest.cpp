@@ -2,7 +2,6 @@
 // handshake, the front application from the root window, and display changes.
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <gdk/gdkx.h>
 #include <gtk/gtk.h>
@@ -16,31 +15,10 @@
 namespace nimbo::test {
 namespace {
 
-// Records the delegate calls and answers quit requests from a script of replies.
-class ScriptedDelegate : public platform::ApplicationDelegate {
-public:
-    std::function<void()> onLaunch;
-    std::vector<platform::TerminateReply> replies;
-    std::vector<std::string> calls;
-
-    void applicationDidFinishLaunching() override {
-        calls.push_back("launched");
-        if (onLaunch) onLaunch();
-    }
-    platform::TerminateReply applicationShouldTerminate() override {
-        calls.push_back("should terminate");
-        const auto reply = replies.empty() ? platform::TerminateReply::now : replies.front();
-        if (!replies.empty()) replies.erase(replies.begin());
-        return reply;
-    }
-    void applicationWillTerminate() override { calls.push_back("will terminate"); }
-    bool applicationShouldHandleReopen(bool) override { return true; }
-};
-
 TEST(Application, QuitRequestsAskTheDelegateAndOnlyAYesEndsTheLoop) {
     auto& application = desktop().application();
     auto& main = desktop().main();
-    ScriptedDelegate delegate;
+    RecordingDelegate delegate;
     // A request the delegate cancels: the loop runs on.
     // SIGTERM: the delegate answers later, then says no.
     // SIGINT: later again, then yes: the loop ends.
@@ -78,33 +56,18 @@ TEST(Application, QuitRequestsAskTheDelegateAndOnlyAYesEndsTheLoop) {
 // A client window of a pretend application, made active the way a window manager would.
 class PretendApp {
 public:
-    PretendApp(long pid, const char* instance, const char* klass) {
-        Display* display = xDisplay();
-        window_ = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
-        if (pid > 0) {
-            const unsigned long value = static_cast<unsigned long>(pid);
-            XChangeProperty(display, window_, XInternAtom(display, "_NET_WM_PID", False), XA_CARDINAL, 32,
-                            PropModeReplace, reinterpret_cast<const unsigned char*>(&value), 1);
-        }
+    PretendApp(unsigned long pid, const char* instance, const char* klass)
+        : window_(XCreateSimpleWindow(xDisplay(), rootWindow(), 0, 0, 10, 10, 0, 0, 0)) {
+        if (pid > 0) setProperty(window_, "_NET_WM_PID", "CARDINAL", {pid});
         XClassHint hint{const_cast<char*>(instance), const_cast<char*>(klass)};
-        XSetClassHint(display, window_, &hint);
-        XFlush(display);
+        XSetClassHint(xDisplay(), window_, &hint);
     }
-    ~PretendApp() {
-        XDestroyWindow(xDisplay(), window_);
-        XFlush(xDisplay());
-    }
+    ~PretendApp() { XDestroyWindow(xDisplay(), window_); }
     void activate() const { setActive(window_); }
-    static void setActive(Window window) {
-        Display* display = xDisplay();
-        const unsigned long value = window;
-        XChangeProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_ACTIVE_WINDOW", False),
-                        XA_WINDOW, 32, PropModeReplace, reinterpret_cast<const unsigned char*>(&value), 1);
-        XFlush(display);
-    }
+    static void setActive(Window window) { setProperty(rootWindow(), "_NET_ACTIVE_WINDOW", "WINDOW", {window}); }
 
 private:
-    Window window_ = 0;
+    Window window_;
 };
 
 TEST(Application, TheFrontApplicationComesFromTheActiveWindow) {
@@ -146,8 +109,7 @@ TEST(Application, TheFrontApplicationComesFromTheActiveWindow) {
 class MonitorMode {
 public:
     MonitorMode() {
-        std::istringstream lines(xrandr({"--query"}).value_or(""));
-        for (std::string line; std::getline(lines, line);) {
+        for (const auto& line : linesOf(xrandr({"--query"}).value_or(""))) {
             if (output_.empty() && line.find(" connected") != std::string::npos)
                 output_ = line.substr(0, line.find(' '));
             else if (!output_.empty() && original_.empty() && line.find('*') != std::string::npos)
@@ -158,9 +120,7 @@ public:
                   xrandr({"--addmode", output_, kSmall});
     }
     ~MonitorMode() {
-        if (!usable_) return;
-        xrandr({"--delmode", output_, kSmall});
-        xrandr({"--rmmode", kSmall});
+        if (usable_ && xrandr({"--delmode", output_, kSmall})) xrandr({"--rmmode", kSmall});
     }
     bool usable() const { return usable_; }
     bool shrink() { return xrandr({"--output", output_, "--mode", kSmall}).has_value(); }

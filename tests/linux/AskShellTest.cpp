@@ -103,12 +103,7 @@ void askAboutTheTestApplication() {
     const Point pointer = centre(*save);
     XTestFakeMotionEvent(xDisplay(), -1, static_cast<int>(pointer.x), static_cast<int>(pointer.y), CurrentTime);
     XSync(xDisplay(), False);
-    TestKeyboard keyboard;
-    keyboard.press(XK_Super_L);
-    keyboard.press(XK_Alt_L);
-    runFor(0.6);
-    keyboard.release(XK_Alt_L);
-    keyboard.release(XK_Super_L);
+    TestKeyboard().chord({XK_Super_L, XK_Alt_L}, 0.6);
     ASSERT_TRUE(shell.pageSays("boxes #1", 30.0)) << shell.log();
     ASSERT_TRUE(shell.pageSays("picture #1")) << shell.log();
     const std::string log = shell.log();
@@ -153,8 +148,8 @@ TEST(AskShell, AHoldListsTheApplicationInFrontWhereItIs) {
 }
 
 TEST(AskShellComposited, AHoldListsTheApplicationInFrontWhereItIs) {
-    Child compositor({"xcompmgr"}, {}, "");
-    ASSERT_TRUE(waitUntil([] { return composited(); })) << "xcompmgr took the compositing manager's selection";
+    const auto compositor = startCompositor();
+    ASSERT_TRUE(compositor) << "xcompmgr took the compositing manager's selection";
     askAboutTheTestApplication();
 }
 

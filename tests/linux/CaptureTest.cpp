@@ -12,6 +12,7 @@
 
 #include "Desktop.h"
 #include "OverlayOverAWindow.h"
+#include "TextPicture.h"
 
 namespace nimbo::test {
 namespace {
@@ -122,8 +123,8 @@ TEST(Capture, DrawsThePointerInOnlyWhenAsked) {
 }
 
 TEST(CaptureComposited, LeavesOutATranslucentBoxAsXcompmgrBlendsIt) {
-    Child compositor({"xcompmgr"}, {}, "");
-    ASSERT_TRUE(waitUntil([] { return composited(); })) << "xcompmgr took the compositing manager's selection";
+    const auto compositor = startCompositor();
+    ASSERT_TRUE(compositor) << "xcompmgr took the compositing manager's selection";
     OverlayOverAWindow overlay;
     // Half-transparent red over teal: the screen shows their mix.
     overlay.paintBox("rgba(255, 0, 0, 0.5)");
@@ -132,41 +133,29 @@ TEST(CaptureComposited, LeavesOutATranslucentBoxAsXcompmgrBlendsIt) {
 
 TEST(Images, ScaleWithAFilterEncodeAndTurnGrey) {
     auto& images = desktop().images();
-    auto picture = [](int width, int height, auto colourAt) {
-        auto pixels = std::make_shared<std::vector<std::uint8_t>>(static_cast<std::size_t>(width) * height * 4);
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t rgb = colourAt(x, y);
-                std::uint8_t* pixel = pixels->data() + (static_cast<std::size_t>(y) * width + x) * 4;
-                pixel[0] = rgb & 0xFF, pixel[1] = (rgb >> 8) & 0xFF, pixel[2] = (rgb >> 16) & 0xFF, pixel[3] = 0;
-            }
-        }
-        return platform::Image{width, height, width * 4, pixels};
-    };
-
     // Black and white columns halved: every pixel mixes both, as nearest
     // (all one or the other) would not. The edges, where the window is cut
     // short, are left aside.
-    const auto stripes = picture(64, 16, [](int x, int) { return x % 2 ? 0xFFFFFFu : 0u; });
-    const auto halved = images.scaled(stripes, 32, 8);
+    TextPicture stripes(64, 16, 0);
+    for (int x = 1; x < 64; x += 2) stripes.fill({{double(x), 0}, {1, 16}}, 0xFFFFFF);
+    const auto halved = images.scaled(stripes.image(), 32, 8);
     ASSERT_TRUE(halved);
     for (int x = 2; x < 30; ++x) {
         EXPECT_TRUE(near(ScreenShot::of(*halved).at(x, 4), 0x808080, 12))
             << x << ": " << std::hex << ScreenShot::of(*halved).at(x, 4);
     }
     // A flat colour stays exactly itself.
-    const auto flat = images.scaled(picture(300, 200, [](int, int) { return 0x8040C0u; }), 77, 51);
+    const auto flat = images.scaled(TextPicture(300, 200, 0x8040C0).image(), 77, 51);
     ASSERT_TRUE(flat);
-    EXPECT_EQ(ScreenShot::of(*flat).differing(ScreenShot::of(picture(77, 51, [](int, int) { return 0x8040C0u; })), 0, 0,
-                                              77, 51, 0),
+    EXPECT_EQ(ScreenShot::of(*flat).differing(ScreenShot::of(TextPicture(77, 51, 0x8040C0).image()), 0, 0, 77, 51, 0),
               0);
-    EXPECT_FALSE(images.scaled(stripes, 0, 8));
+    EXPECT_FALSE(images.scaled(stripes.image(), 0, 8));
 
     // Linear grey, scaled to fill: white 255, black 0, sRGB middle grey dark.
-    const auto grey = images.linearGrey(
-        picture(300, 100, [](int x, int) { return x < 100   ? 0xFFFFFFu
-                                                  : x < 200 ? 0u
-                                                            : 0x808080u; }), 30, 10);
+    TextPicture thirds(300, 100, 0x808080);
+    thirds.fill({{0, 0}, {100, 100}}, 0xFFFFFF);
+    thirds.fill({{100, 0}, {100, 100}}, 0);
+    const auto grey = images.linearGrey(thirds.image(), 30, 10);
     ASSERT_TRUE(grey);
     ASSERT_EQ(grey->size(), 300u);
     EXPECT_EQ((*grey)[5 * 30 + 2], 255);

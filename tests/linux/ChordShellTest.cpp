@@ -16,25 +16,6 @@
 namespace nimbo::test {
 namespace {
 
-// The key tap is armed at launch, before the overlay pages are built, so a
-// page that says it is ready (or steering) can be reached by the chord.
-TEST(ChordShell, AHoldSendsListenToTheOverlayUnderThePointer) {
-    DevServer server;
-    RunningShell shell(server);
-    ASSERT_TRUE(shell.pageSays("ready with the bridge", 30.0)) << shell.log();
-
-    TestKeyboard keyboard;
-    keyboard.press(XK_Super_L);
-    keyboard.press(XK_Alt_L);
-    runFor(0.6);
-    keyboard.release(XK_Alt_L);
-    keyboard.release(XK_Super_L);
-    EXPECT_TRUE(shell.pageSays("got nimbo:listen")) << shell.log();
-    runFor(0.3);
-    EXPECT_EQ(pageLines(shell.log(), "got nimbo:listen"), 1U) << shell.log();
-    EXPECT_EQ(pageLines(shell.log(), "got nimbo:cancel"), 0U) << shell.log();
-}
-
 // A short press is a tap: it confirms once no second tap follows, and two in
 // a row put everything away without confirming.
 TEST(ChordShell, ATapConfirmsAndADoubleTapCancels) {

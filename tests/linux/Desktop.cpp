@@ -1,45 +1,24 @@
 #include "Desktop.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/shape.h>
 #include <arpa/inet.h>
 #include <gdk/gdkx.h>
-#include <glib/gstdio.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
 #include "base/Log.h"
 #include "platform/linux/gtk/WebPageWindow.h"
+#include "platform/linux/x11/XProperties.h"
 
 namespace nimbo::test {
-namespace {
-
-// Removes a folder tree; the tests only ever create plain files and folders in it.
-void removeTree(const std::string& path) {
-    GDir* dir = g_dir_open(path.c_str(), 0, nullptr);
-    if (dir) {
-        while (const gchar* name = g_dir_read_name(dir)) {
-            const std::string child = path + "/" + name;
-            if (g_file_test(child.c_str(), G_FILE_TEST_IS_DIR) && !g_file_test(child.c_str(), G_FILE_TEST_IS_SYMLINK)) {
-                removeTree(child);
-            } else {
-                g_unlink(child.c_str());
-            }
-        }
-        g_dir_close(dir);
-    }
-    g_rmdir(path.c_str());
-}
-
-}  // namespace
-
 bool waitUntil(const std::function<bool()>& condition, double seconds) {
     auto& clock = desktop().clock();
     const double deadline = clock.now() + seconds;
@@ -136,7 +115,8 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-    removeTree(path_);
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
 }
 
 std::string readFile(const std::string& path) {
@@ -148,20 +128,12 @@ std::string readFile(const std::string& path) {
 
 std::vector<std::string> filesContaining(const std::string& folder, const std::string& text) {
     std::vector<std::string> found;
-    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);
-    if (!dir) return found;
-    while (const gchar* name = g_dir_read_name(dir)) {
-        const std::string child = folder + "/" + name;
-        if (g_file_test(child.c_str(), G_FILE_TEST_IS_SYMLINK)) continue;
-        if (g_file_test(child.c_str(), G_FILE_TEST_IS_DIR)) {
-            const auto inner = filesContaining(child, text);
-            found.insert(found.end(), inner.begin(), inner.end());
-        } else if (g_file_test(child.c_str(), G_FILE_TEST_IS_REGULAR) &&
-                   readFile(child).find(text) != std::string::npos) {
-            found.push_back(child);
-        }
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder, ignored)) {
+        if (entry.is_regular_file() && !entry.is_symlink() &&
+            readFile(entry.path().string()).find(text) != std::string::npos)
+            found.push_back(entry.path().string());
     }
-    g_dir_close(dir);
     return found;
 }
 
@@ -171,56 +143,21 @@ void writeFile(const std::string& path, const std::string& text) {
 }
 
 DevServer::DevServer(const std::vector<std::string>& options) {
-    auto launcher =
-        x11::GObjectPtr<GSubprocessLauncher>::adopt(g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_STDOUT_PIPE));
-    g_subprocess_launcher_set_stderr_file_path(launcher.get(), (folder_.path() + "/stderr.txt").c_str());
-    const std::string meetings = folder_.path() + "/meetings";
-    std::vector<const gchar*> argv = {NIMBO_DEVSERVER, "--host", "127.0.0.1", "--port", "0", "--data"};
-    argv.push_back(meetings.c_str());
-    for (const auto& option : options) argv.push_back(option.c_str());
-    argv.push_back(nullptr);
-    x11::GErrorPtr error;
-    process_ =
-        x11::GObjectPtr<GSubprocess>::adopt(g_subprocess_launcher_spawnv(launcher.get(), argv.data(), error.out()));
-    if (!process_) throw std::runtime_error(std::string("cannot start the devserver: ") + error->message);
-
-    // Read its first line through the main loop: "nimbo-devserver: listening on http://HOST:PORT".
-    auto stream =
-        x11::GObjectPtr<GDataInputStream>::adopt(g_data_input_stream_new(g_subprocess_get_stdout_pipe(process_.get())));
-    struct Read {
-        bool done = false;
-        std::string line;
-    } read;
-    g_data_input_stream_read_line_async(
-        stream.get(), G_PRIORITY_DEFAULT, nullptr,
-        [](GObject* source, GAsyncResult* result, gpointer data) {
-            auto* state = static_cast<Read*>(data);
-            gchar* line = g_data_input_stream_read_line_finish(G_DATA_INPUT_STREAM(source), result, nullptr, nullptr);
-            if (line) state->line = line;
-            g_free(line);
-            state->done = true;
-        },
-        &read);
-    if (!waitUntil([&] { return read.done; }, 15.0))
-        throw std::runtime_error("the devserver never said where it listens");
-    const auto at = read.line.find("http://");
-    if (at == std::string::npos) throw std::runtime_error("unexpected devserver banner: " + read.line);
-    origin_ = read.line.substr(at);
-    while (!origin_.empty() && (origin_.back() == '\r' || origin_.back() == ' ' || origin_.back() == '/'))
-        origin_.pop_back();
+    std::vector<std::string> argv = {
+        NIMBO_DEVSERVER, "--host", "127.0.0.1", "--port", "0", "--data", folder_.path() + "/meetings"};
+    argv.insert(argv.end(), options.begin(), options.end());
+    const std::string out = folder_.path() + "/stdout.txt";
+    process_ = std::make_unique<Child>(argv, std::vector<std::pair<std::string, std::string>>{}, out,
+                                       folder_.path() + "/stderr.txt");
+    // Its first line: "nimbo-devserver: listening on http://HOST:PORT".
+    std::string said;
+    waitUntil([&] { return (said = readFile(out)).find('\n') != std::string::npos || process_->exited(); }, 15.0);
+    const auto at = said.find("http://"), end = said.find('\n');
+    if (at == std::string::npos || end == std::string::npos) throw std::runtime_error("no devserver banner: " + said);
+    origin_ = said.substr(at, end - at);
 }
 
-DevServer::~DevServer() {
-    if (!process_) return;
-    g_subprocess_send_signal(process_.get(), SIGTERM);
-    bool done = false;
-    g_subprocess_wait_async(
-        process_.get(), nullptr, [](GObject*, GAsyncResult*, gpointer data) { *static_cast<bool*>(data) = true; },
-        &done);
-    if (!waitUntil([&] { return done; }, 5.0)) g_subprocess_force_exit(process_.get());
-    // The pending wait must not outlive `done`.
-    waitUntil([&] { return done; }, 5.0);
-}
+DevServer::~DevServer() = default;
 
 std::string DevServer::log() const {
     return readFile(folder_.path() + "/stderr.txt");
@@ -249,11 +186,12 @@ int refusedPort() {
 }
 
 Child::Child(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
-             const std::string& stdoutPath) {
+             const std::string& stdoutPath, const std::string& stderrPath) {
     auto launcher = x11::GObjectPtr<GSubprocessLauncher>::adopt(g_subprocess_launcher_new(G_SUBPROCESS_FLAGS_NONE));
     for (const auto& [name, value] : env)
         g_subprocess_launcher_setenv(launcher.get(), name.c_str(), value.c_str(), TRUE);
     if (!stdoutPath.empty()) g_subprocess_launcher_set_stdout_file_path(launcher.get(), stdoutPath.c_str());
+    if (!stderrPath.empty()) g_subprocess_launcher_set_stderr_file_path(launcher.get(), stderrPath.c_str());
     std::vector<const gchar*> args;
     args.reserve(argv.size() + 1);
     for (const auto& arg : argv) args.push_back(arg.c_str());
@@ -301,47 +239,33 @@ std::optional<std::string> xrandr(const std::vector<std::string>& arguments) {
 std::unique_ptr<Child> startOpenbox() {
     // A window manager that was killed leaves its mark on the root window;
     // only the new one's counts.
-    Display* display = xDisplay();
-    XDeleteProperty(display, DefaultRootWindow(display), XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False));
-    XSync(display, False);
+    XDeleteProperty(xDisplay(), rootWindow(), atom("_NET_SUPPORTING_WM_CHECK"));
+    XSync(xDisplay(), False);
     auto openbox = std::make_unique<Child>(std::vector<std::string>{"openbox", "--sm-disable"},
                                            std::vector<std::pair<std::string, std::string>>{}, "");
-    const bool managing = waitUntil(
-        [display] {
-            Atom type = 0;
-            int format = 0;
-            unsigned long count = 0, after = 0;
-            unsigned char* data = nullptr;
-            XGetWindowProperty(display, DefaultRootWindow(display),
-                               XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False, XA_WINDOW, &type,
-                               &format, &count, &after, &data);
-            if (data) XFree(data);
-            return count == 1;
-        },
-        20.0);
-    if (!managing) return nullptr;
+    if (!waitUntil([] { return property(rootWindow(), "_NET_SUPPORTING_WM_CHECK", "WINDOW").size() == 1; }, 20.0))
+        return nullptr;
 
     // It marks the screen as its own early in its start-up and drops the
     // windows mapped before it is done: it is ready once it frames one.
-    auto frames = [display] {
-        Window probe = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 10, 10, 0, 0, 0);
-        XMapWindow(display, probe);
-        XSync(display, False);
+    auto frames = [] {
+        Window probe = XCreateSimpleWindow(xDisplay(), rootWindow(), 0, 0, 10, 10, 0, 0, 0);
+        XMapWindow(xDisplay(), probe);
+        XSync(xDisplay(), False);
         const bool framed = waitUntil(
-            [display, probe] {
+            [probe] {
                 Window root = 0, parent = 0, *children = nullptr;
                 unsigned int count = 0;
-                if (!XQueryTree(display, probe, &root, &parent, &children, &count)) return false;
+                if (!XQueryTree(xDisplay(), probe, &root, &parent, &children, &count)) return false;
                 if (children) XFree(children);
                 return parent != root;
             },
             0.5);
-        XDestroyWindow(display, probe);
-        XSync(display, False);
+        XDestroyWindow(xDisplay(), probe);
+        XSync(xDisplay(), False);
         return framed;
     };
-    if (!waitUntil(frames, 20.0)) return nullptr;
-    return openbox;
+    return waitUntil(frames, 20.0) ? std::move(openbox) : nullptr;
 }
 
 std::unique_ptr<Child> startShell(const TempDir& home, const std::string& origin,
@@ -365,6 +289,83 @@ void onboarded(const TempDir& home) {
 
 std::string shellLog(const TempDir& home) {
     return home.path() + "/state/nimbo/nimbo.log";
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
+
+std::size_t linesWith(const std::string& text, const std::string& fragment) {
+    const auto lines = linesOf(text);
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& line) { return line.find(fragment) != std::string::npos; });
+}
+
+unsigned long atom(const char* name) {
+    return XInternAtom(xDisplay(), name, False);
+}
+
+unsigned long rootWindow() {
+    return DefaultRootWindow(xDisplay());
+}
+
+std::vector<unsigned long> property(unsigned long window, const char* name, const char* type) {
+    return x11::windowProperty(xDisplay(), window, atom(name), atom(type));
+}
+
+void setProperty(unsigned long window, const char* name, const char* type, const std::vector<unsigned long>& values,
+                 Display* display) {
+    if (!display) display = xDisplay();
+    XChangeProperty(display, window, XInternAtom(display, name, False), XInternAtom(display, type, False), 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(values.data()),
+                    static_cast<int>(values.size()));
+    XSync(display, False);
+}
+
+std::vector<unsigned long> topLevels() {
+    Window root = 0, parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    std::vector<unsigned long> list;
+    if (XQueryTree(xDisplay(), rootWindow(), &root, &parent, &children, &count) && children) {
+        list.assign(children, children + count);
+        XFree(children);
+    }
+    return list;
+}
+
+bool nameOwned(const char* name) {
+    auto bus = x11::GObjectPtr<GDBusConnection>::adopt(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+        g_variant_new("(s)", name), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr);
+    if (!reply) return false;
+    gboolean owned = FALSE;
+    g_variant_get(reply, "(b)", &owned);
+    g_variant_unref(reply);
+    return owned;
+}
+
+void RecordingDelegate::applicationDidFinishLaunching() {
+    calls.emplace_back("launched");
+    if (onLaunch) onLaunch();
+}
+
+platform::TerminateReply RecordingDelegate::applicationShouldTerminate() {
+    calls.emplace_back("should terminate");
+    if (replies.empty()) return platform::TerminateReply::now;
+    const auto reply = replies.front();
+    replies.erase(replies.begin());
+    return reply;
+}
+
+bool RecordingDelegate::applicationShouldHandleReopen(bool hasVisibleWindows) {
+    calls.emplace_back("reopen");
+    reopens.push_back(hasVisibleWindows);
+    return true;
 }
 
 }  // namespace nimbo::test

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Application.h"
 #include "platform/Platform.h"
 #include "platform/Stdio.h"
 #include "platform/Windows.h"
@@ -88,6 +89,27 @@ std::string readFile(const std::string& path);
 std::vector<std::string> filesContaining(const std::string& folder, const std::string& text);
 void writeFile(const std::string& path, const std::string& text);
 
+// Starts a program with the given environment additions (its output to the
+// files named, when they are) and waits for it with a deadline.
+class Child {
+public:
+    Child(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
+          const std::string& stdoutPath, const std::string& stderrPath = "");
+    ~Child();
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    void signal(int number);
+    // The exit status once the process ended within `seconds`; absent otherwise
+    // (or when it died of a signal).
+    std::optional<int> waitForExit(double seconds);
+    bool exited() const { return done_; }
+    int pid() const;
+
+private:
+    x11::GObjectPtr<GSubprocess> process_;
+    bool done_ = false;
+};
+
 // The reference server on a free loopback port, stopped on destruction.
 class DevServer {
 public:
@@ -102,7 +124,7 @@ public:
 
 private:
     TempDir folder_;
-    x11::GObjectPtr<GSubprocess> process_;
+    std::unique_ptr<Child> process_;
     std::string origin_;
 };
 
@@ -126,26 +148,6 @@ int refusedPort();
 // Runs xrandr, as a display settings tool would; its output, or nothing when it failed.
 std::optional<std::string> xrandr(const std::vector<std::string>& arguments);
 
-// Starts a program with the given environment additions and waits for it with a deadline.
-class Child {
-public:
-    Child(const std::vector<std::string>& argv, const std::vector<std::pair<std::string, std::string>>& env,
-          const std::string& stdoutPath);
-    ~Child();
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-    void signal(int number);
-    // The exit status once the process ended within `seconds`; absent otherwise
-    // (or when it died of a signal).
-    std::optional<int> waitForExit(double seconds);
-    bool exited() const { return done_; }
-    int pid() const;
-
-private:
-    x11::GObjectPtr<GSubprocess> process_;
-    bool done_ = false;
-};
-
 // Starts openbox and waits until it manages the screen; null when it did not.
 std::unique_ptr<Child> startOpenbox();
 
@@ -159,5 +161,37 @@ std::string shellLog(const TempDir& home);
 // Makes `home` a user's past the first launch, whose first completed
 // walk-through would otherwise open the control center by itself.
 void onboarded(const TempDir& home);
+
+// The lines of a text, and how many of them hold `fragment`.
+std::vector<std::string> linesOf(const std::string& text);
+std::size_t linesWith(const std::string& text, const std::string& fragment);
+
+// The X side, on the backend's connection unless another is given: an atom,
+// the root window, a window's format-32 property, and setting one.
+unsigned long atom(const char* name);
+unsigned long rootWindow();
+std::vector<unsigned long> property(unsigned long window, const char* name, const char* type);
+void setProperty(unsigned long window, const char* name, const char* type, const std::vector<unsigned long>& values,
+                 Display* display = nullptr);
+// The root's children from bottom to top: the stacking order without a window manager.
+std::vector<unsigned long> topLevels();
+
+// Whether some process owns `name` on the session bus.
+bool nameOwned(const char* name);
+
+// An application delegate that writes down what it is asked and answers quit
+// requests from `replies` in turn, then with "now".
+class RecordingDelegate : public platform::ApplicationDelegate {
+public:
+    std::function<void()> onLaunch;
+    std::vector<platform::TerminateReply> replies;
+    std::vector<std::string> calls;
+    std::vector<bool> reopens;  // whether a window showed, for each reopen
+
+    void applicationDidFinishLaunching() override;
+    platform::TerminateReply applicationShouldTerminate() override;
+    void applicationWillTerminate() override { calls.emplace_back("will terminate"); }
+    bool applicationShouldHandleReopen(bool hasVisibleWindows) override;
+};
 
 }  // namespace nimbo::test

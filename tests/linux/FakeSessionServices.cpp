@@ -49,15 +49,6 @@ x11::GObjectPtr<GDBusConnection> connect(const char* address) {
     return bus;
 }
 
-// The bus daemon answers this itself, so a blocking call is safe here.
-void own(GDBusConnection* bus, const char* name) {
-    GVariant* reply = g_dbus_connection_call_sync(
-        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-        g_variant_new("(su)", name, 4), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
-    if (!reply) throw std::runtime_error(std::string("cannot own ") + name);
-    g_variant_unref(reply);
-}
-
 void dieWithParent(gpointer) {
     prctl(PR_SET_PDEATHSIG, SIGTERM);
 }
@@ -109,7 +100,7 @@ void FakeLogind::serve() {
                                       nullptr, nullptr);
     g_dbus_connection_register_object(bus_.get(), kSessionPath, interfaceOf(kLogindXml, 1), &session, this, nullptr,
                                       nullptr);
-    own(bus_.get(), "org.freedesktop.login1");
+    ownName(bus_.get(), "org.freedesktop.login1");
 }
 
 GVariant* FakeLogind::property(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* name, GError**,
@@ -147,6 +138,17 @@ void FakeLogind::prepareForSleep(bool starting) {
          g_variant_new("(b)", starting ? TRUE : FALSE));
 }
 
+// The bus daemon answers this itself, so a blocking call is safe here.
+bool ownName(GDBusConnection* bus, const char* name) {
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+        g_variant_new("(su)", name, 4), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+    guint32 answer = 0;
+    if (reply) g_variant_get(reply, "(u)", &answer);
+    if (reply) g_variant_unref(reply);
+    return answer == 1;
+}
+
 x11::GObjectPtr<GDBusConnection> ownSessionConnection() {
     const x11::GCharPtr address(g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
     return connect(address.get());
@@ -173,7 +175,7 @@ FakeScreenSaver::FakeScreenSaver(bool active) : bus_(ownSessionConnection()), ac
         {}};
     registration_ = g_dbus_connection_register_object(bus_.get(), "/org/freedesktop/ScreenSaver",
                                                       interfaceOf(kScreenSaverXml, 0), &vtable, this, nullptr, nullptr);
-    own(bus_.get(), "org.freedesktop.ScreenSaver");
+    ownName(bus_.get(), "org.freedesktop.ScreenSaver");
 }
 
 FakeScreenSaver::~FakeScreenSaver() {

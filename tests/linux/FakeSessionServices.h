@@ -64,6 +64,8 @@ private:
 // A connection of the test's own to the session bus, for signals from a
 // sender other than the shell.
 x11::GObjectPtr<GDBusConnection> ownSessionConnection();
+// Asks the bus for `name` on `bus`; whether it became the owner.
+bool ownName(GDBusConnection* bus, const char* name);
 
 // Emits ActiveChanged as a screen saver of that interface would.
 void emitActiveChanged(GDBusConnection* connection, const char* interface, bool active);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
 #include <vector>
 
 #include "Desktop.h"
@@ -14,124 +13,102 @@
 namespace nimbo::test {
 namespace {
 
-struct Recorded {
-    std::vector<int> statuses;
-    std::vector<platform::NavigationError> failures;
-    int finished = 0;
-    int died = 0;
-};
-
-platform::WebView::Events recordInto(Recorded& recorded, bool accept = true) {
-    platform::WebView::Events events;
-    events.decideResponse = [&recorded, accept](int status) {
-        recorded.statuses.push_back(status);
-        return accept;
-    };
-    events.finished = [&recorded] { ++recorded.finished; };
-    events.failed = [&recorded](const platform::NavigationError& error) { recorded.failures.push_back(error); };
-    events.rendererDied = [&recorded] { ++recorded.died; };
-    return events;
-}
-
 class Load : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { server_ = std::make_unique<DevServer>(); }
     static void TearDownTestSuite() { server_.reset(); }
+
+    // Starts a load of `url` with what the core is told written down, and
+    // waits until it finished or failed; `accept` is the core's answer to the status.
+    void load(const std::string& url, double timeout = 10.0, bool accept = true) {
+        finished_ = died_ = 0;
+        statuses_.clear();
+        failures_.clear();
+        platform::WebView::Events events;
+        events.decideResponse = [this, accept](int status) {
+            statuses_.push_back(status);
+            return accept;
+        };
+        events.finished = [this] { ++finished_; };
+        events.failed = [this](const platform::NavigationError& error) { failures_.push_back(error); };
+        events.rendererDied = [this] { ++died_; };
+        page_.web().setEvents(events);
+        page_.web().load(url, timeout);
+        ASSERT_TRUE(waitUntil([&] { return finished_ > 0 || !failures_.empty(); }));
+    }
+    // The one failure so far, as domain, code and description.
+    std::vector<std::string> failure() const {
+        if (failures_.size() != 1) return {"failures: " + std::to_string(failures_.size()), "", ""};
+        return {failures_[0].domain, std::to_string(failures_[0].code), failures_[0].description};
+    }
+
     inline static std::unique_ptr<DevServer> server_;
     PageHarness page_{false};
-    Recorded recorded_;
+    std::vector<int> statuses_;
+    std::vector<platform::NavigationError> failures_;
+    int finished_ = 0, died_ = 0;
 };
 
 TEST_F(Load, StatusReachesTheCoreAndTheLoadFinishes) {
-    page_.web().setEvents(recordInto(recorded_));
     const std::string url = server_->origin() + "/spatial/overlay";
-    page_.web().load(url, 10.0);
-    ASSERT_TRUE(waitUntil([&] { return recorded_.finished > 0 || !recorded_.failures.empty(); }));
-    EXPECT_EQ(recorded_.statuses, std::vector<int>{200});
-    EXPECT_EQ(recorded_.finished, 1);
-    EXPECT_TRUE(recorded_.failures.empty());
+    load(url);
+    EXPECT_EQ(statuses_, std::vector<int>{200});
+    EXPECT_EQ(finished_, 1);
+    EXPECT_TRUE(failures_.empty());
     EXPECT_EQ(page_.web().url(), url);
 
     // A 404 is told to the core, which here lets it show.
-    recorded_ = {};
-    page_.web().load(server_->origin() + "/no-such-page", 10.0);
-    ASSERT_TRUE(waitUntil([&] { return recorded_.finished > 0 || !recorded_.failures.empty(); }));
-    EXPECT_EQ(recorded_.statuses, std::vector<int>{404});
-    EXPECT_EQ(recorded_.finished, 1);
+    load(server_->origin() + "/no-such-page");
+    EXPECT_EQ(statuses_, std::vector<int>{404});
+    EXPECT_EQ(finished_, 1);
 }
 
-TEST_F(Load, ARefusedResponseFailsSoItIsTriedAgain) {
-    page_.web().setEvents(recordInto(recorded_, /*accept=*/false));
-    page_.web().load(server_->origin() + "/no-such-page", 10.0);
-    ASSERT_TRUE(waitUntil([&] { return !recorded_.failures.empty() || recorded_.finished > 0; }));
-    EXPECT_EQ(recorded_.statuses, std::vector<int>{404});
-    ASSERT_EQ(recorded_.failures.size(), 1u);
-    EXPECT_EQ(recorded_.failures[0].domain, "NSURLErrorDomain");
-    EXPECT_EQ(recorded_.failures[0].code, -1011) << "not a cancellation, which would never be retried";
-    EXPECT_EQ(recorded_.failures[0].description, "the server answered 404");
+TEST_F(Load, FailuresComeInTheUrlLoadingVocabularyOnce) {
+    // A refused response fails, and not as a cancellation, which would never be retried.
+    load(server_->origin() + "/no-such-page", 10.0, /*accept=*/false);
+    EXPECT_EQ(statuses_, std::vector<int>{404});
+    EXPECT_EQ(failure(), (std::vector<std::string>{"NSURLErrorDomain", "-1011", "the server answered 404"}));
     runFor(0.3);
-    EXPECT_EQ(recorded_.finished, 0) << "a turned-down page never counts as loaded";
-    EXPECT_EQ(recorded_.failures.size(), 1u);
-}
+    EXPECT_EQ(finished_, 0) << "a turned-down page never counts as loaded";
 
-TEST_F(Load, AnUnreachableServerFailsToConnect) {
-    page_.web().setEvents(recordInto(recorded_));
-    page_.web().load("http://127.0.0.1:" + std::to_string(refusedPort()) + "/spatial/overlay", 10.0);
-    ASSERT_TRUE(waitUntil([&] { return !recorded_.failures.empty(); }));
-    EXPECT_EQ(recorded_.failures[0].domain, "NSURLErrorDomain");
-    EXPECT_EQ(recorded_.failures[0].code, -1004);
-    EXPECT_TRUE(recorded_.statuses.empty());
-    EXPECT_EQ(recorded_.finished, 0);
-}
+    load("http://127.0.0.1:" + std::to_string(refusedPort()) + "/spatial/overlay");
+    EXPECT_EQ(failure()[0] + " " + failure()[1], "NSURLErrorDomain -1004") << failure()[2];
+    EXPECT_TRUE(statuses_.empty());
 
-TEST_F(Load, ASilentServerTimesOutOnce) {
     SilentServer silent;
-    page_.web().setEvents(recordInto(recorded_));
-    auto& clock = desktop().clock();
-    const double began = clock.now();
-    page_.web().load("http://127.0.0.1:" + std::to_string(silent.port()) + "/", 0.3);
-    ASSERT_TRUE(waitUntil([&] { return !recorded_.failures.empty(); }));
-    const double took = clock.now() - began;
+    const double began = desktop().clock().now();
+    load("http://127.0.0.1:" + std::to_string(silent.port()) + "/", 0.3);
+    const double took = desktop().clock().now() - began;
     EXPECT_GE(took, 0.29);
     EXPECT_LT(took, 5.0);
-    ASSERT_EQ(recorded_.failures.size(), 1u);
-    EXPECT_EQ(recorded_.failures[0].domain, "NSURLErrorDomain");
-    EXPECT_EQ(recorded_.failures[0].code, -1001);
-    EXPECT_EQ(recorded_.failures[0].description, "The request timed out.");
+    EXPECT_EQ(failure(), (std::vector<std::string>{"NSURLErrorDomain", "-1001", "The request timed out."}));
     // The engine's own cancellation that follows is not a second failure.
     runFor(0.5);
-    EXPECT_EQ(recorded_.failures.size(), 1u);
-    EXPECT_EQ(recorded_.finished, 0);
+    EXPECT_EQ(failures_.size(), 1u);
+    EXPECT_EQ(finished_, 0);
 
     // The view is usable again afterwards, and a load that commits in time isn't cut off.
-    recorded_ = {};
-    page_.web().load(server_->origin() + "/spatial/overlay", 0.3);
-    ASSERT_TRUE(waitUntil([&] { return recorded_.finished > 0 || !recorded_.failures.empty(); }));
-    EXPECT_EQ(recorded_.finished, 1);
+    load(server_->origin() + "/spatial/overlay", 0.3);
+    EXPECT_EQ(finished_, 1);
     runFor(0.5);
-    EXPECT_TRUE(recorded_.failures.empty());
+    EXPECT_TRUE(failures_.empty());
 }
 
 TEST_F(Load, ANewLoadReplacesOneInFlight) {
     SilentServer silent;
-    page_.web().setEvents(recordInto(recorded_));
     page_.web().load("http://127.0.0.1:" + std::to_string(silent.port()) + "/", 0.5);
-    page_.web().load(server_->origin() + "/spatial/overlay", 10.0);
-    ASSERT_TRUE(waitUntil([&] { return recorded_.finished > 0; }));
+    load(server_->origin() + "/spatial/overlay");
     runFor(0.8);  // past the first load's time-out
-    for (const auto& failure : recorded_.failures) EXPECT_EQ(failure.code, -999) << failure.description;
-    EXPECT_EQ(recorded_.finished, 1);
+    for (const auto& failure : failures_) EXPECT_EQ(failure.code, -999) << failure.description;
+    EXPECT_EQ(finished_, 1);
 }
 
 TEST_F(Load, TheCoreHearsWhenThePageProcessDies) {
-    page_.web().setEvents(recordInto(recorded_));
-    page_.web().load(server_->origin() + "/spatial/overlay", 10.0);
-    ASSERT_TRUE(waitUntil([&] { return recorded_.finished > 0; }));
-    auto* view = dynamic_cast<x11::WebKitView*>(&page_.web());
-    ASSERT_NE(view, nullptr);
-    webkit_web_view_terminate_web_process(view->webView());
-    ASSERT_TRUE(waitUntil([&] { return recorded_.died > 0; }));
-    EXPECT_EQ(recorded_.died, 1);
+    load(server_->origin() + "/spatial/overlay");
+    webkit_web_view_terminate_web_process(dynamic_cast<x11::WebKitView&>(page_.web()).webView());
+    ASSERT_TRUE(waitUntil([&] { return died_ > 0; }));
+    runFor(0.2);
+    EXPECT_EQ(died_, 1);
 }
 
 TEST_F(Load, ScriptsRunWithNamedArgumentsAndReportErrors) {

@@ -2,24 +2,10 @@
 // global monitors) and on the shell's own windows (the local ones).
 #include <gtest/gtest.h>
 
-#include <X11/extensions/XTest.h>
-#include <gdk/gdkx.h>
-
 #include "Desktop.h"
 #include "ProbeWindow.h"
 
 namespace nimbo::test {
-namespace {
-
-void pressAt(int x, int y, unsigned button) {
-    Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
-    XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
-    XTestFakeButtonEvent(display, button, True, CurrentTime);
-    XTestFakeButtonEvent(display, button, False, CurrentTime);
-    XFlush(display);
-}
-
-}  // namespace
 
 TEST(MouseMonitors, PressesElsewhereAreGlobalAndOnTheShellsWindowsLocal) {
     ProbeWindow other(100, 100, 300, 200);
@@ -54,7 +40,7 @@ TEST(MouseMonitors, PressesElsewhereAreGlobalAndOnTheShellsWindowsLocal) {
     overlay->orderFront();
     ASSERT_TRUE(waitUntil([&] { return mapped(*overlay) && inputRectangles(overlay->windowNumber()) == 0; }));
     // The right button is not counted; the left one after it is.
-    pressAt(otherX + 100, otherY + 50, 3);
+    clickAt(otherX + 100, otherY + 50, 3);
     clickAt(otherX + 100, otherY + 50);
     ASSERT_TRUE(waitUntil([&] { return other.presses() == 3; }));
     ASSERT_TRUE(waitUntil([&] { return global >= 2; }));

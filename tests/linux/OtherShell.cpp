@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/linux/glib/GObjectPtr.h"
+#include "FakeSessionServices.h"
 
 namespace nimbo::test {
 namespace {
@@ -22,12 +22,8 @@ OtherShell::OtherShell(ReopenHandler onReopen) : onReopen_(std::move(onReopen)),
     ready_.wait(lock, [this] { return started_; });
 }
 
+// Quits, giving the name back as its connection closes.
 OtherShell::~OtherShell() {
-    leave();
-}
-
-void OtherShell::leave() {
-    if (!thread_.joinable()) return;
     g_main_context_invoke(
         context_,
         [](gpointer loop) -> gboolean {
@@ -63,40 +59,25 @@ void OtherShell::serve() {
     context_ = g_main_context_new();
     loop_ = g_main_loop_new(context_, FALSE);
     g_main_context_push_thread_default(context_);
-    GDBusConnection* bus = nullptr;
-    guint registration = 0;
-    if (const x11::GCharPtr address(g_dbus_address_get_for_bus_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)); address) {
-        bus = g_dbus_connection_new_for_address_sync(
-            address.get(),
-            static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-            nullptr, nullptr, nullptr);
-    }
-    GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(
-        "<node><interface name='dev.nimbo.Shell'><method name='Reopen'/></interface></node>", nullptr);
-    if (bus) {
-        static const GDBusInterfaceVTable vtable = {onMethodCall, nullptr, nullptr, {}};
-        registration = g_dbus_connection_register_object(bus, "/dev/nimbo/Shell", node->interfaces[0], &vtable, this,
-                                                         nullptr, nullptr);
-        if (GVariant* reply = callDaemon(bus, "RequestName", g_variant_new("(su)", shellName, 4u), "(u)")) {
-            guint32 answer = 0;
-            g_variant_get(reply, "(u)", &answer);
-            owns_ = answer == 1;
-            g_variant_unref(reply);
-        }
-    }
     {
-        std::lock_guard lock(mutex_);
-        started_ = true;
+        // Made here, so its calls are dispatched on this thread.
+        auto bus = ownSessionConnection();
+        GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(
+            "<node><interface name='dev.nimbo.Shell'><method name='Reopen'/></interface></node>", nullptr);
+        static const GDBusInterfaceVTable vtable = {onMethodCall, nullptr, nullptr, {}};
+        const guint registration = g_dbus_connection_register_object(bus.get(), "/dev/nimbo/Shell", node->interfaces[0],
+                                                                     &vtable, this, nullptr, nullptr);
+        owns_ = ownName(bus.get(), shellName);
+        {
+            std::lock_guard lock(mutex_);
+            started_ = true;
+        }
+        ready_.notify_all();
+        g_main_loop_run(loop_);
+        g_dbus_connection_unregister_object(bus.get(), registration);
+        g_dbus_connection_close_sync(bus.get(), nullptr, nullptr);
+        g_dbus_node_info_unref(node);
     }
-    ready_.notify_all();
-    g_main_loop_run(loop_);
-    if (bus) {
-        if (registration) g_dbus_connection_unregister_object(bus, registration);
-        g_dbus_connection_close_sync(bus, nullptr, nullptr);
-        g_object_unref(bus);
-    }
-    g_dbus_node_info_unref(node);
     g_main_context_pop_thread_default(context_);
     g_main_loop_unref(loop_);
     g_main_context_unref(context_);

@@ -28,8 +28,6 @@ public:
     int reopens() const { return reopens_.load(); }
 
 private:
-    // Quits, giving the name back as its connection closes.
-    void leave();
     void serve();
     static void onMethodCall(GDBusConnection* bus, const gchar* sender, const gchar*, const gchar*, const gchar*,
                              GVariant*, GDBusMethodInvocation* invocation, gpointer data);

@@ -9,6 +9,12 @@ bool composited() {
     return gdk_screen_is_composited(gdk_screen_get_default());
 }
 
+std::unique_ptr<Child> startCompositor() {
+    auto compositor = std::make_unique<Child>(std::vector<std::string>{"xcompmgr"},
+                                              std::vector<std::pair<std::string, std::string>>{}, "");
+    return waitUntil(composited) ? std::move(compositor) : nullptr;
+}
+
 ScreenShot probeArea() {
     return ScreenShot::of(kProbeX, kProbeY, kProbeWidth, kProbeHeight);
 }

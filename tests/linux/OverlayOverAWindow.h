@@ -21,6 +21,8 @@ constexpr int kBoxX = 500, kBoxY = 300, kBoxWidth = 200, kBoxHeight = 100;
 
 // Whether a compositing manager runs, as GDK sees it.
 bool composited();
+// xcompmgr, once it holds the compositing manager's selection; null if it never took it.
+std::unique_ptr<Child> startCompositor();
 // The root's pixels where the probe is.
 ScreenShot probeArea();
 

@@ -3,7 +3,6 @@
 // shell hears while it holds the mouse, and stacking.
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
 #include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 
@@ -11,15 +10,9 @@
 
 #include "Desktop.h"
 #include "ProbeWindow.h"
-#include "platform/linux/gtk/WebPageWindow.h"
-#include "platform/linux/x11/XProperties.h"
 
 namespace nimbo::test {
 namespace {
-
-Atom atom(const char* name) {
-    return gdk_x11_get_xatom_by_name(name);
-}
 
 // The RIGHT monitor of the two-monitor desktop, in bottom-left coordinates.
 const Rect rightMonitor{{1920, 56}, {1280, 1024}};
@@ -58,16 +51,13 @@ TEST(OverlayTwoMonitors, LandsExactlyOnItsMonitorAndAsksToBeLeftAlone) {
     XGetWindowAttributes(xDisplay(), number, &attributes);
     EXPECT_EQ(attributes.depth, 32) << "an RGBA visual";
     const Window window = number;
-    const auto type = x11::windowProperty(xDisplay(), window, atom("_NET_WM_WINDOW_TYPE"), XA_ATOM);
-    EXPECT_TRUE(hasAtom(type, "_NET_WM_WINDOW_TYPE_NOTIFICATION"));
-    const auto state = x11::windowProperty(xDisplay(), window, atom("_NET_WM_STATE"), XA_ATOM);
+    EXPECT_TRUE(hasAtom(property(window, "_NET_WM_WINDOW_TYPE", "ATOM"), "_NET_WM_WINDOW_TYPE_NOTIFICATION"));
     for (const char* wanted : {"_NET_WM_STATE_ABOVE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_SKIP_PAGER"})
-        EXPECT_TRUE(hasAtom(state, wanted)) << wanted;
-    const auto desktopNumber = x11::windowProperty(xDisplay(), window, atom("_NET_WM_DESKTOP"), XA_CARDINAL);
+        EXPECT_TRUE(hasAtom(property(window, "_NET_WM_STATE", "ATOM"), wanted)) << wanted;
+    const auto desktopNumber = property(window, "_NET_WM_DESKTOP", "CARDINAL");
     ASSERT_EQ(desktopNumber.size(), 1U);
     EXPECT_EQ(desktopNumber[0] & 0xFFFFFFFFU, 0xFFFFFFFFU) << "on every workspace";
-    EXPECT_TRUE(x11::windowProperty(xDisplay(), window, atom("_MOTIF_WM_HINTS"), atom("_MOTIF_WM_HINTS")).size() >= 3)
-        << "no decorations asked for";
+    EXPECT_GE(property(window, "_MOTIF_WM_HINTS", "_MOTIF_WM_HINTS").size(), 3U) << "no decorations asked for";
     EXPECT_EQ(inputRectangles(number), 0);
     Window focus = 0;
     int revert = 0;
@@ -160,14 +150,10 @@ TEST(Stacking, WindowNumbersFollowTheServersOrderFrontToBack) {
     EXPECT_TRUE(orderIs({na, nc})) << "closed windows are left out";
 
     // A window manager's stacking list wins over the root's children.
-    const Window root = DefaultRootWindow(xDisplay());
-    const Atom stacking = atom("_NET_CLIENT_LIST_STACKING");
-    const unsigned long managed[] = {0x1234, static_cast<unsigned long>(nc), static_cast<unsigned long>(na)};
-    XChangeProperty(xDisplay(), root, stacking, XA_WINDOW, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(managed), 3);
-    XSync(xDisplay(), False);
+    setProperty(rootWindow(), "_NET_CLIENT_LIST_STACKING", "WINDOW",
+                {0x1234, static_cast<unsigned long>(nc), static_cast<unsigned long>(na)});
     EXPECT_EQ(windows.windowNumbers(), (std::vector<long>{na, nc})) << "bottom to top in the list";
-    XDeleteProperty(xDisplay(), root, stacking);
+    XDeleteProperty(xDisplay(), rootWindow(), atom("_NET_CLIENT_LIST_STACKING"));
     XSync(xDisplay(), False);
     a->close();
     c->close();

@@ -4,64 +4,29 @@
 // core's drift check sees it.
 #include <gtest/gtest.h>
 
-#include <X11/Xatom.h>
-#include <gdk/gdkx.h>
-
 #include "Desktop.h"
+#include "ProbeWindow.h"
 #include "display/Overlay.h"
-#include "platform/linux/x11/XProperties.h"
 
 namespace nimbo::test {
 namespace {
 
 constexpr int kPanelHeight = 40;
 
-std::vector<unsigned long> rootProperty(const char* name, Atom type) {
-    return x11::windowProperty(xDisplay(), DefaultRootWindow(xDisplay()), gdk_x11_get_xatom_by_name(name), type);
-}
-
-// A panel along the top of the screen that reserves its strip, as a desktop's
-// task bar does; drawn by its own client.
-class Panel {
-public:
-    Panel() {
-        display_ = XOpenDisplay(nullptr);
-        window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1920, kPanelHeight, 0, 0, 0x303030);
-        const Atom dock = XInternAtom(display_, "_NET_WM_WINDOW_TYPE_DOCK", False);
-        XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(&dock), 1);
-        // left, right, top, bottom, then the start and end of each side's strip.
-        const long strut[12] = {0, 0, kPanelHeight, 0, 0, 0, 0, 0, 0, 1919, 0, 0};
-        XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 12);
-        XChangeProperty(display_, window_, XInternAtom(display_, "_NET_WM_STRUT", False), XA_CARDINAL, 32,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 4);
-        XMapWindow(display_, window_);
-        XSync(display_, False);
-    }
-    ~Panel() {
-        XDestroyWindow(display_, window_);
-        XCloseDisplay(display_);
-    }
-    Panel(const Panel&) = delete;
-    Panel& operator=(const Panel&) = delete;
-
-private:
-    Display* display_ = nullptr;
-    Window window_ = 0;
-};
-
 TEST(PlacedByWindowManager, TheFrameReadBackIsWhereTheWindowManagerPutIt) {
-    // The panel is there first; openbox takes it over when it starts.
-    Panel panel;
-    Child openbox({"openbox", "--sm-disable"}, {}, "");
-    ASSERT_TRUE(waitUntil(
-        [] {
-            const auto area = rootProperty("_NET_WORKAREA", XA_CARDINAL);
-            return area.size() >= 4 && area[1] == kPanelHeight;
-        },
-        20.0))
-        << "openbox keeps the panel's strip: " << ::testing::PrintToString(rootProperty("_NET_WORKAREA", XA_CARDINAL));
+    // A panel along the top that reserves its strip, as a desktop's task bar
+    // does: there first, so openbox takes it over when it starts.
+    ProbeWindow panel(0, 0, 1920, kPanelHeight, 0x303030);
+    setProperty(panel.window(), "_NET_WM_WINDOW_TYPE", "ATOM", {atom("_NET_WM_WINDOW_TYPE_DOCK")});
+    // left, right, top, bottom, then the start and end of each side's strip.
+    const std::vector<unsigned long> strut = {0, 0, kPanelHeight, 0, 0, 0, 0, 0, 0, 1919, 0, 0};
+    setProperty(panel.window(), "_NET_WM_STRUT_PARTIAL", "CARDINAL", strut);
+    setProperty(panel.window(), "_NET_WM_STRUT", "CARDINAL", {strut.begin(), strut.begin() + 4});
+    const auto openbox = startOpenbox();
+    ASSERT_TRUE(openbox);
+    const auto workArea = [] { return property(rootWindow(), "_NET_WORKAREA", "CARDINAL"); };
+    ASSERT_TRUE(waitUntil([&] { return workArea().size() >= 4 && workArea()[1] == unsigned(kPanelHeight); }, 20.0))
+        << "openbox keeps the panel's strip: " << ::testing::PrintToString(workArea());
 
     LogLines log;
     DevServer server;

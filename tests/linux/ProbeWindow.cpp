@@ -56,11 +56,11 @@ int ProbeWindow::presses() {
     return presses_;
 }
 
-void clickAt(int x, int y) {
+void clickAt(int x, int y, unsigned button) {
     Display* display = GDK_DISPLAY_XDISPLAY(gdk_display_get_default());
     XTestFakeMotionEvent(display, -1, x, y, CurrentTime);
-    XTestFakeButtonEvent(display, 1, True, CurrentTime);
-    XTestFakeButtonEvent(display, 1, False, CurrentTime);
+    XTestFakeButtonEvent(display, button, True, CurrentTime);
+    XTestFakeButtonEvent(display, button, False, CurrentTime);
     XFlush(display);
 }
 

@@ -30,7 +30,7 @@ private:
     int presses_ = 0;
 };
 
-// A left click at a root point, as the user's mouse would make it.
-void clickAt(int x, int y);
+// A click at a root point (the left button unless told), as the user's mouse would make it.
+void clickAt(int x, int y, unsigned button = 1);
 
 }  // namespace nimbo::test

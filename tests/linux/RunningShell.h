@@ -1,6 +1,7 @@
 #pragma once
-// The nimbo program started as a user would, in private folders, against the
-// reference server, and what its overlay pages say in its log.
+// The nimbo program started as a user past the first launch would start it,
+// in private folders, against the reference server, and what its overlay
+// pages say in its log.
 #include <memory>
 #include <string>
 #include <vector>

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FakeSessionServices.h"
@@ -23,11 +24,7 @@ protected:
 
     // A hold that is not heard, long enough for the watchdog to look at the tap.
     void holdUnheard() {
-        keyboard_.press(XK_Super_L);
-        keyboard_.press(XK_Alt_L);
-        runFor(1.3);
-        keyboard_.release(XK_Alt_L);
-        keyboard_.release(XK_Super_L);
+        keyboard_.chord({XK_Super_L, XK_Alt_L}, 1.3);
         EXPECT_EQ(heard(0), std::vector<std::string>{});
         EXPECT_FALSE(hotkey_.deaf);
     }
@@ -53,27 +50,26 @@ protected:
 
 TEST_F(SecureInput, LockedOrUnderAScreenSaverTheChordIsNotHeardAndTheTapNotDeaf) {
     auto saver = ownSessionConnection();
-    struct Source {
-        const char* name;
-        std::function<void(bool)> lock;
-    };
-    const Source sources[] = {
+    const std::pair<const char*, std::function<void(bool)>> sources[] = {
         {"LockedHint", [&](bool on) { logind_.setLocked(on); }},
         {"Lock and Unlock", [&](bool on) { on ? logind_.lock() : logind_.unlock(); }},
         {"freedesktop screen saver",
          [&](bool on) { emitActiveChanged(saver.get(), "org.freedesktop.ScreenSaver", on); }},
         {"GNOME screen saver", [&](bool on) { emitActiveChanged(saver.get(), "org.gnome.ScreenSaver", on); }},
     };
-    for (const auto& source : sources) {
-        SCOPED_TRACE(source.name);
-        source.lock(true);
+    for (const auto& [name, lock] : sources) {
+        SCOPED_TRACE(name);
+        lock(true);
         ASSERT_TRUE(waitUntil([&] { return secure(); }));
-        holdUnheard();
-        source.lock(false);
+        lock(false);
         ASSERT_TRUE(waitUntil([&] { return !secure(); }));
-        holdHeard();
-        heard_.clear();
     }
+    logind_.setLocked(true);
+    ASSERT_TRUE(waitUntil([&] { return secure(); }));
+    holdUnheard();
+    logind_.setLocked(false);
+    ASSERT_TRUE(waitUntil([&] { return !secure(); }));
+    holdHeard();
 }
 
 TEST_F(SecureInput, AHoldTheLockComesIntoIsCancelledOnceAndNeverReleased) {

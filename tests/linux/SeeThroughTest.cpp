@@ -57,8 +57,8 @@ TEST(SeeThrough, WithoutACompositorOnlyWhatThePagePaintsCoversTheDesktop) {
 }
 
 TEST(SeeThroughComposited, ACompositorBlendsThePageAndItsComingAndGoingIsNoticed) {
-    Child compositor({"xcompmgr"}, {}, "");
-    ASSERT_TRUE(waitUntil([] { return composited(); })) << "xcompmgr took the compositing manager's selection";
+    const auto compositor = startCompositor();
+    ASSERT_TRUE(compositor) << "xcompmgr took the compositing manager's selection";
     OverlayOverAWindow overlay;
     EXPECT_FALSE(boundingShaped(overlay.window())) << "a compositor blends the whole window";
     EXPECT_TRUE(waitUntil([&] { return differingShare(probeArea(), overlay.bare()) < 0.005; }))
@@ -74,7 +74,7 @@ TEST(SeeThroughComposited, ACompositorBlendsThePageAndItsComingAndGoingIsNoticed
 
     // The compositor goes away: the window is shaped to the box from then on,
     // which X shows as painted (premultiplied: half red is dark red).
-    compositor.signal(SIGTERM);
+    compositor->signal(SIGTERM);
     ASSERT_TRUE(waitUntil([] { return !composited(); }));
     EXPECT_TRUE(waitUntil([&] { return boundingShaped(overlay.window()); }));
     EXPECT_TRUE(waitUntil([&] { return near(OverlayOverAWindow::boxCentre(), 0x800000, 4); }))

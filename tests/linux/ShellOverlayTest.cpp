@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
-#include <gdk/gdkx.h>
 #include <signal.h>
 
 #include <algorithm>
@@ -16,26 +15,9 @@
 namespace nimbo::test {
 namespace {
 
-bool hasLine(const std::string& text, const std::string& line) {
-    return text.find("\n" + line + "\n") != std::string::npos || text.rfind(line + "\n", 0) == 0;
-}
-
-// The root's children from bottom to top: the stacking order without a window manager.
-std::vector<Window> rootChildrenBottomToTop() {
-    Window root = 0, parent = 0;
-    Window* children = nullptr;
-    unsigned int count = 0;
-    std::vector<Window> list;
-    if (XQueryTree(xDisplay(), DefaultRootWindow(xDisplay()), &root, &parent, &children, &count) && children) {
-        list.assign(children, children + count);
-        XFree(children);
-    }
-    return list;
-}
-
 // The shown top-level window lying exactly on a root rectangle.
 Window windowExactlyAt(int x, int y, int width, int height) {
-    for (Window window : rootChildrenBottomToTop()) {
+    for (Window window : topLevels()) {
         XWindowAttributes attributes{};
         if (!XGetWindowAttributes(xDisplay(), window, &attributes) || attributes.map_state != IsViewable) continue;
         if (attributes.x == x && attributes.y == y && attributes.width == width && attributes.height == height)
@@ -58,7 +40,7 @@ TEST(ShellTwoMonitors, PutsAnOverlayExactlyOnEachMonitorAndLetsClicksThrough) {
     ASSERT_TRUE(waitUntil(
         [&] {
             const auto text = readFile(log);
-            return (hasLine(text, left) && hasLine(text, right)) || shell->exited();
+            return (linesWith(text, left) && linesWith(text, right)) || shell->exited();
         },
         30.0))
         << readFile(log);
@@ -78,7 +60,7 @@ TEST(ShellTwoMonitors, PutsAnOverlayExactlyOnEachMonitorAndLetsClicksThrough) {
     // The right overlay lies on the monitor, above the probe, and the click goes through it.
     Window overlay = 0;
     ASSERT_TRUE(waitUntil([&] { return (overlay = windowExactlyAt(1920, 0, 1280, 1024)) != 0; }));
-    const auto stacking = rootChildrenBottomToTop();
+    const auto stacking = topLevels();
     EXPECT_GT(std::find(stacking.begin(), stacking.end(), overlay) - stacking.begin(),
               std::find(stacking.begin(), stacking.end(), below.window()) - stacking.begin())
         << "the overlay is in front of the probe";

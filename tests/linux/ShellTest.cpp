@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 #include <regex>
-#include <sstream>
 #include <vector>
 
 #include "Desktop.h"
@@ -15,30 +14,11 @@
 namespace nimbo::test {
 namespace {
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
-
-bool startsWith(const std::string& text, const std::string& prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
-size_t banners(const std::string& log) {
-    size_t count = 0;
-    for (const auto& line : linesOf(log))
-        if (startsWith(line, "--- nimbo started ")) ++count;
-    return count;
-}
-
-// The five report lines, found after the last start banner.
+// The five report lines of the first launch in the log.
 std::vector<std::string> reportIn(const std::string& log) {
     const auto lines = linesOf(log);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (!startsWith(lines[i], "nimbo (") || i + 4 >= lines.size()) continue;
-        return {lines.begin() + static_cast<long>(i), lines.begin() + static_cast<long>(i) + 5};
+    for (size_t i = 0; i + 4 < lines.size(); ++i) {
+        if (lines[i].rfind("nimbo (", 0) == 0) return {lines.begin() + long(i), lines.begin() + long(i) + 5};
     }
     return {};
 }
@@ -99,10 +79,7 @@ TEST(Shell, RefusesToStartWithoutADisplay) {
 }
 
 size_t readyReports(const TempDir& home) {
-    size_t count = 0;
-    for (const auto& line : linesOf(readFile(shellLog(home))))
-        if (startsWith(line, "nimbo (shell) ready")) ++count;
-    return count;
+    return linesWith(readFile(shellLog(home)), "nimbo (shell) ready");
 }
 
 TEST(SecondLaunch, ReopensTheRunningShellAndLeavesWithoutStartingAnother) {
@@ -120,7 +97,7 @@ TEST(SecondLaunch, ReopensTheRunningShellAndLeavesWithoutStartingAnother) {
     ASSERT_TRUE(status) << "the second launch is still running:\n" << readFile(log);
     EXPECT_EQ(*status, 0);
     EXPECT_EQ(readyReports(home), 1u) << readFile(log);
-    EXPECT_EQ(banners(readFile(log)), 1u) << readFile(log);
+    EXPECT_EQ(linesWith(readFile(log), "--- nimbo started "), 1u) << readFile(log);
     EXPECT_EQ(readFile(defaults).find("second.invalid"), std::string::npos) << readFile(defaults);
     EXPECT_EQ(readFile(home.path() + "/second.stdout.txt"), "");
     EXPECT_FALSE(first->exited()) << "the running shell carries on";

@@ -36,8 +36,9 @@ void TestKeyboard::tap(KeySym symbol) {
     release(symbol);
 }
 
-void TestKeyboard::chord(const std::vector<KeySym>& symbols) {
+void TestKeyboard::chord(const std::vector<KeySym>& symbols, double seconds) {
     for (KeySym symbol : symbols) press(symbol);
+    if (seconds > 0) runFor(seconds);
     for (auto it = symbols.rbegin(); it != symbols.rend(); ++it) release(*it);
 }
 

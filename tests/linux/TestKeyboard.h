@@ -20,8 +20,9 @@ public:
     void press(KeySym symbol);
     void release(KeySym symbol);
     void tap(KeySym symbol);
-    // Presses the keys in order and releases them in reverse.
-    void chord(const std::vector<KeySym>& symbols);
+    // Presses the keys in order and releases them in reverse, after holding
+    // them `seconds` on the main loop when asked.
+    void chord(const std::vector<KeySym>& symbols, double seconds = 0);
 
     // Maps a window and gives it the keyboard focus (there is no window manager).
     void focusWindow();

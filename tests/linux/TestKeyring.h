@@ -29,7 +29,4 @@ private:
     x11::GObjectPtr<GSubprocess> daemon_;
 };
 
-// Whether some process owns `name` on the session bus.
-bool nameOwned(const char* name);
-
 }  // namespace nimbo::test

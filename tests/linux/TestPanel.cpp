@@ -87,12 +87,8 @@ TestPanel::TestPanel() : bus_(ownSessionConnection()) {
         {}};
     registration_ = g_dbus_connection_register_object(bus_.get(), "/StatusNotifierWatcher", watcherInterface(), &vtable,
                                                       this, nullptr, nullptr);
-    GVariant* reply =
-        g_dbus_connection_call_sync(bus_.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                    "RequestName", g_variant_new("(su)", "org.kde.StatusNotifierWatcher", 4),
-                                    G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
-    if (!reply) throw std::runtime_error("cannot own org.kde.StatusNotifierWatcher");
-    g_variant_unref(reply);
+    if (!ownName(bus_.get(), "org.kde.StatusNotifierWatcher"))
+        throw std::runtime_error("cannot own org.kde.StatusNotifierWatcher");
 }
 
 TestPanel::~TestPanel() {

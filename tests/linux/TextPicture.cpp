@@ -72,10 +72,6 @@ platform::Image TextPicture::image() const {
     return imageOf(cairo_image_surface_get_data(surface_), width_, height_, cairo_image_surface_get_stride(surface_));
 }
 
-bool TextPicture::save(const std::string& path) const {
-    return cairo_surface_write_to_png(surface_, path.c_str()) == CAIRO_STATUS_SUCCESS;
-}
-
 platform::Image imageOf(const unsigned char* pixels, int width, int height, int stride) {
     platform::Image image;
     image.width = width;

@@ -28,8 +28,6 @@ public:
     void outline(Rect box, unsigned colour, double radius = 4);
 
     platform::Image image() const;
-    // Kept as a PNG file.
-    bool save(const std::string& path) const;
     int width() const { return width_; }
     int height() const { return height_; }
 

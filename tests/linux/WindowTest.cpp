@@ -1,14 +1,13 @@
-// Page windows on the X server: where they land, click-through, keyboard
+// Page windows on the X server: how transparent ones are made, keyboard
 // focus, and the key events the shell's windows receive.
 // GoogleTest first: Xlib's macros (None, Bool, ...) would break its headers.
 #include <gtest/gtest.h>
 
-#include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <gdk/gdkx.h>
 
 #include "Desktop.h"
-#include "platform/linux/gtk/DesktopApplication.h"
+#include "TestKeyboard.h"
 #include "platform/linux/gtk/WebPageWindow.h"
 
 namespace nimbo::test {
@@ -16,10 +15,6 @@ namespace {
 
 x11::WebPageWindow& gtkOf(platform::PageWindow& window) {
     return dynamic_cast<x11::WebPageWindow&>(window);
-}
-
-Window xidOf(platform::PageWindow& window) {
-    return GDK_WINDOW_XID(gtk_widget_get_window(GTK_WIDGET(gtkOf(window).gtkWindow())));
 }
 
 std::shared_ptr<platform::PageWindow> makeWindow(Rect frame, bool transparent = false) {
@@ -30,63 +25,13 @@ std::shared_ptr<platform::PageWindow> makeWindow(Rect frame, bool transparent = 
     return desktop().windows().makePageWindow(options);
 }
 
-void pressKey(KeySym symbol, bool down) {
-    XTestFakeKeyEvent(xDisplay(), XKeysymToKeycode(xDisplay(), symbol), down ? True : False, CurrentTime);
-    XFlush(xDisplay());
-}
-
-void tapKey(KeySym symbol) {
-    pressKey(symbol, true);
-    pressKey(symbol, false);
-}
-
-TEST(PageWindow, FramesAreBottomLeftAroundThePrimaryMonitor) {
-    GdkRectangle primary{};
-    GdkMonitor* monitor = gdk_display_get_primary_monitor(gdk_display_get_default());
-    if (!monitor) monitor = gdk_display_get_monitor(gdk_display_get_default(), 0);
-    gdk_monitor_get_geometry(monitor, &primary);
-    auto window = makeWindow(Rect{{100, 200}, {300, 150}});
-    window->orderFront();
-    ASSERT_TRUE(waitUntil([&] { return mapped(*window); }));
-    // The window's top edge is at maxY = 350 up from the primary's bottom.
-    const GdkRectangle expected{primary.x + 100, primary.y + primary.height - 350, 300, 150};
-    ASSERT_TRUE(waitUntil([&] {
-        const auto got = serverGeometry(xidOf(*window));
-        return got.x == expected.x && got.y == expected.y && got.width == 300 && got.height == 150;
-    })) << "at "
-        << serverGeometry(xidOf(*window)).x << "," << serverGeometry(xidOf(*window)).y;
-    EXPECT_EQ(window->frame(), (Rect{{100, 200}, {300, 150}}));
-
-    window->setFrame(Rect{{0, 0}, {400, 100}});  // the primary's bottom-left corner
-    ASSERT_TRUE(waitUntil([&] {
-        const auto got = serverGeometry(xidOf(*window));
-        return got.x == primary.x && got.y == primary.y + primary.height - 100 && got.width == 400;
-    }));
-    EXPECT_EQ(window->frame(), (Rect{{0, 0}, {400, 100}}));
-    window->close();
-}
-
-TEST(PageWindow, TransparentWindowsAreClearUndecoratedAndClickThroughOnRequest) {
+TEST(PageWindow, TransparentWindowsAreClearAndUndecorated) {
     auto window = makeWindow(Rect{{10, 10}, {200, 200}}, /*transparent=*/true);
-    GtkWindow* gtkWindow = gtkOf(*window).gtkWindow();
-    EXPECT_FALSE(gtk_window_get_decorated(gtkWindow));
-    EXPECT_EQ(gdk_visual_get_depth(gtk_widget_get_visual(GTK_WIDGET(gtkWindow))), 32) << "an RGBA visual";
+    EXPECT_FALSE(gtk_window_get_decorated(gtkOf(*window).gtkWindow()));
     GdkRGBA background{};
     webkit_web_view_get_background_color(dynamic_cast<x11::WebKitView&>(window->web()).webView(), &background);
     EXPECT_EQ(background.alpha, 0.0);
-
-    window->orderFront();
-    ASSERT_TRUE(waitUntil([&] { return mapped(*window); }));
-    EXPECT_FALSE(window->ignoresMouse());
-    EXPECT_GE(inputRectangles(xidOf(*window)), 1);
-    window->setIgnoresMouse(true);
-    EXPECT_TRUE(window->ignoresMouse());
-    ASSERT_TRUE(waitUntil([&] { return inputRectangles(xidOf(*window)) == 0; })) << "an empty input shape";
-    window->setIgnoresMouse(false);
-    ASSERT_TRUE(waitUntil([&] { return inputRectangles(xidOf(*window)) >= 1; }));
-
-    auto opaque = makeWindow(Rect{{10, 10}, {200, 200}});
-    EXPECT_TRUE(gtk_window_get_decorated(gtkOf(*opaque).gtkWindow()));
+    EXPECT_TRUE(gtk_window_get_decorated(gtkOf(*makeWindow(Rect{{10, 10}, {200, 200}})).gtkWindow()));
 }
 
 class Keyboard : public ::testing::Test {
@@ -104,6 +49,7 @@ protected:
         desktop().application().setDelegate(nullptr);
     }
     std::shared_ptr<platform::PageWindow> first_, second_;
+    TestKeyboard keys_;
 };
 
 TEST_F(Keyboard, KeyStatusFollowsRealFocus) {
@@ -123,7 +69,7 @@ TEST_F(Keyboard, KeyStatusFollowsRealFocus) {
     Window focus = 0;
     int revert = 0;
     XGetInputFocus(xDisplay(), &focus, &revert);
-    EXPECT_NE(focus, xidOf(*second_)) << "the keyboard went back";
+    EXPECT_NE(focus, static_cast<Window>(second_->windowNumber())) << "the keyboard went back";
 }
 
 TEST_F(Keyboard, AWindowShownLaterTakesTheKeyboardOnceOnScreen) {
@@ -150,7 +96,7 @@ TEST_F(Keyboard, MonitorsSeeKeysAndCanSwallowThem) {
         seen.push_back(event);
         return swallow;
     });
-    tapKey(XK_a);
+    keys_.tap(XK_a);
     ASSERT_TRUE(waitUntil([&] { return seen.size() == 2; }));
     EXPECT_EQ(seen[0].type, platform::KeyEventType::keyDown);
     EXPECT_EQ(seen[0].keyCode, 0) << "A's virtual key code";
@@ -160,7 +106,7 @@ TEST_F(Keyboard, MonitorsSeeKeysAndCanSwallowThem) {
 
     swallow = false;
     seen.clear();
-    tapKey(XK_Return);
+    keys_.tap(XK_Return);
     ASSERT_TRUE(waitUntil([&] { return seen.size() == 2; }));
     EXPECT_EQ(seen[0].keyCode, 36);
     EXPECT_TRUE(waitUntil([&] { return pageKeys() == Json(1); })) << "a key let through reaches the page";
@@ -168,38 +114,22 @@ TEST_F(Keyboard, MonitorsSeeKeysAndCanSwallowThem) {
     monitor->cancel();
     monitor->cancel();
     seen.clear();
-    tapKey(XK_Left);
+    keys_.tap(XK_Left);
     EXPECT_TRUE(waitUntil([&] { return pageKeys() == Json(2); }));
     EXPECT_TRUE(seen.empty()) << "a cancelled monitor hears nothing";
 }
 
-class QuitRecorder : public platform::ApplicationDelegate {
-public:
-    void applicationDidFinishLaunching() override {}
-    platform::TerminateReply applicationShouldTerminate() override {
-        ++asked;
-        return platform::TerminateReply::cancel;
-    }
-    void applicationWillTerminate() override { ++willTerminate; }
-    bool applicationShouldHandleReopen(bool) override { return true; }
-    int asked = 0;
-    int willTerminate = 0;
-};
-
 TEST_F(Keyboard, ControlQAsksTheDelegateToQuit) {
-    QuitRecorder delegate;
+    RecordingDelegate delegate;
+    delegate.replies = {platform::TerminateReply::cancel, platform::TerminateReply::cancel};
     desktop().application().setDelegate(&delegate);
     first_->makeKey();
     ASSERT_TRUE(waitUntil([&] { return first_->isKey(); }));
-    pressKey(XK_Control_L, true);
-    tapKey(XK_q);
-    pressKey(XK_Control_L, false);
-    ASSERT_TRUE(waitUntil([&] { return delegate.asked == 1; }));
-    EXPECT_EQ(delegate.willTerminate, 0) << "the delegate cancelled";
-    // A plain q is just a key.
-    tapKey(XK_q);
+    keys_.chord({XK_Control_L, XK_q});
+    ASSERT_TRUE(waitUntil([&] { return !delegate.calls.empty(); }));
+    keys_.tap(XK_q);  // a plain q is just a key
     runFor(0.2);
-    EXPECT_EQ(delegate.asked, 1);
+    EXPECT_EQ(delegate.calls, std::vector<std::string>{"should terminate"}) << "asked once, and it cancelled";
 }
 
 }  // namespace
