@@ -60,40 +60,39 @@ protected:
 };
 
 TEST_F(BridgePage, RequestsPostNormalisedPayloads) {
-    EXPECT_EQ(payloadOf("nimboDesktop.scrollPage()", "nimbo:scroll"), Json({{"pages", 0.85}}));
-    EXPECT_EQ(payloadOf("nimboDesktop.scrollPage('2')", "nimbo:scroll"), Json({{"pages", 0.85}}));
-    EXPECT_EQ(payloadOf("nimboDesktop.scrollPage(2)", "nimbo:scroll"), Json({{"pages", 2}}));
-
-    EXPECT_EQ(payloadOf("nimboDesktop.type('x', null, {submit: 'true'})", "nimbo:type"),
-              Json({{"text", "x"},
-                    {"at", nullptr},
-                    {"submit", false},
-                    {"target", nullptr},
-                    {"capture", nullptr},
-                    {"elementId", nullptr}}));
-    const auto submitted = payloadOf(
-        "nimboDesktop.type('x', {x: 1}, {submit: true, target: 'Mail', "
-        "field: {capture: 3, elementId: 'e7'}})",
-        "nimbo:type");
-    ASSERT_TRUE(submitted);
-    EXPECT_EQ(*submitted, Json({{"text", "x"},
-                                {"at", {{"x", 1}}},
-                                {"submit", true},
-                                {"target", "Mail"},
-                                {"capture", 3},
-                                {"elementId", "e7"}}));
-
+    const Json typed = {{"text", "x"},       {"at", nullptr},      {"submit", false},
+                        {"target", nullptr}, {"capture", nullptr}, {"elementId", nullptr}};
     const Json hide{{"hideOverlays", true}};
-    EXPECT_EQ(payloadOf("nimboDesktop.watchFrame()", "nimbo:watch-frame"), hide);
-    EXPECT_EQ(payloadOf("nimboDesktop.watchFrame({})", "nimbo:watch-frame"), hide);
-    EXPECT_EQ(payloadOf("nimboDesktop.watchFrame({hideOverlays: 0})", "nimbo:watch-frame"), hide);
-    EXPECT_EQ(payloadOf("nimboDesktop.watchFrame({hideOverlays: false})", "nimbo:watch-frame"),
-              Json({{"hideOverlays", false}}));
-
-    EXPECT_EQ(payloadOf("nimboDesktop.startPrompter(null, {mode: 'TIMED'})", "nimbo:prompter-start"),
-              Json({{"text", ""}, {"mode", "voice"}, {"seconds", nullptr}}));
-    EXPECT_EQ(payloadOf("nimboDesktop.startPrompter('hi', {mode: 'timed', seconds: 30})", "nimbo:prompter-start"),
-              Json({{"text", "hi"}, {"mode", "timed"}, {"seconds", 30}}));
+    const struct {
+        const char* call;
+        const char* channel;
+        Json payload;
+    } requests[] = {
+        {"scrollPage()", "nimbo:scroll", {{"pages", 0.85}}},
+        {"scrollPage('2')", "nimbo:scroll", {{"pages", 0.85}}},
+        {"scrollPage(2)", "nimbo:scroll", {{"pages", 2}}},
+        {"type('x', null, {submit: 'true'})", "nimbo:type", typed},
+        {"type('x', {x: 1}, {submit: true, target: 'Mail', field: {capture: 3, elementId: 'e7'}})",
+         "nimbo:type",
+         {{"text", "x"},
+          {"at", {{"x", 1}}},
+          {"submit", true},
+          {"target", "Mail"},
+          {"capture", 3},
+          {"elementId", "e7"}}},
+        {"watchFrame()", "nimbo:watch-frame", hide},
+        {"watchFrame({})", "nimbo:watch-frame", hide},
+        {"watchFrame({hideOverlays: 0})", "nimbo:watch-frame", hide},
+        {"watchFrame({hideOverlays: false})", "nimbo:watch-frame", {{"hideOverlays", false}}},
+        {"startPrompter(null, {mode: 'TIMED'})",
+         "nimbo:prompter-start",
+         {{"text", ""}, {"mode", "voice"}, {"seconds", nullptr}}},
+        {"startPrompter('hi', {mode: 'timed', seconds: 30})",
+         "nimbo:prompter-start",
+         {{"text", "hi"}, {"mode", "timed"}, {"seconds", 30}}},
+    };
+    for (const auto& [call, channel, payload] : requests)
+        EXPECT_EQ(payloadOf(std::string("nimboDesktop.") + call, channel), payload) << call;
 }
 
 TEST_F(BridgePage, SendsWithoutPayloadOmitTheMember) {

@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "Desktop.h"
 #include "platform/linux/system/BundleFile.h"
 #include "platform/linux/system/JsonDefaults.h"
@@ -11,16 +13,6 @@
 
 namespace nimbo::test {
 namespace {
-
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    if (GDir* dir = g_dir_open(folder.c_str(), 0, nullptr)) {
-        while (const gchar* name = g_dir_read_name(dir)) names.emplace_back(name);
-        g_dir_close(dir);
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 TEST(Defaults, ValuesSurviveIntoTheNextInstance) {
     TempDir dir;
@@ -47,7 +39,8 @@ TEST(Defaults, ValuesSurviveIntoTheNextInstance) {
     second.set("explicit", nullptr);
     EXPECT_EQ(x11::JsonDefaults(path).get("explicit"), Json(nullptr));
     // Only the file itself is left behind: no temporary files.
-    EXPECT_EQ(namesIn(dir.path() + "/nimbo"), std::vector<std::string>{"defaults.json"});
+    using Listing = std::filesystem::directory_iterator;
+    EXPECT_EQ(std::distance(Listing(dir.path() + "/nimbo"), Listing()), 1);
     EXPECT_TRUE(Json::parse(readFile(path)).is_object());
 }
 
