@@ -44,6 +44,7 @@ struct Pending {
 struct Outcome {
     bool ok = false;
     std::optional<std::string> why;
+    bool operator==(const Outcome&) const = default;
 };
 
 using Done = std::function<void(const Json& result)>;
@@ -59,12 +60,10 @@ const std::set<std::string>& controlRoles();
 
 // A new ticket for one proposal; drops the held offer.
 std::int64_t begin();
-// Drops the held offer.
+// Drops the held offer: a clear from the page, a double tap, its page gone.
 void clear();
-// Same as clear(); kept for the callers that only mean "put it away".
-void dropHeld();
 // The current ticket.
-std::uint64_t generation();
+std::int64_t generation();
 // Checks one proposal and, if the ticket is still current, holds it.
 // Answers {ok: true, detail} or {ok: false, why}. Safe off the main thread.
 Json stage(const Json& offer, std::int64_t ticket);
@@ -88,6 +87,8 @@ bool lands(const platform::AXRef& element, Point point);
 void click(Point point);
 // The address, normalised, when it is a plain http(s) address with a dotted host.
 std::optional<std::string> safeURL(const std::string& text);
+// A path of the origin's agent pages, the only ones an offer may open in the shell.
+bool agentsPath(const std::string& path);
 
 // Fields: finding one under a point, focusing it, clicking into an unseen box.
 std::optional<Elements::Target> field(Point point);

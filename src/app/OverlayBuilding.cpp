@@ -82,7 +82,7 @@ void AppDelegate::forget(Overlay& overlay) {
     if (removeFrom(steerOwners, overlay)) updateSteering();
     // An offer whose page is gone can never be accepted.
     if (refersTo(offerOwner, overlay)) {
-        Actions::dropHeld();
+        Actions::clear();
         offerOwner.reset();
     }
     if (refersTo(pressTarget, overlay)) pressTarget.reset();

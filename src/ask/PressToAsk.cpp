@@ -127,16 +127,22 @@ void AppDelegate::chordReleased(double held, double began, bool steered) {
     }
     pendingTap->cancel();
     pendingTap.reset();
-    Actions::dropHeld();
+    Actions::clear();
     Log::line("nimbo: double tap — everything put away");
     if (target) target->emit("nimbo:cancel", std::nullopt);
 }
 
-// No offer can be held yet, so a single tap is always a confirmation.
-void AppDelegate::singleTap(double /*began*/) {
+// A single tap accepts a held offer that allows it, and is otherwise a confirmation.
+void AppDelegate::singleTap(double began) {
     pendingTap.reset();
+    auto target = pressTargetOrUnderPointer();
+    auto accepted =
+        Actions::acceptByTap(began, weakly([weak = std::weak_ptr<Overlay>(target)](AppDelegate& d, const Json& result) {
+                                 d.offerDone(result, weak.lock());
+                             }));
+    if (accepted) return;
     confirmedAt = platform_.clock().now();
-    if (auto target = pressTargetOrUnderPointer()) target->emit("nimbo:confirm", std::nullopt);
+    if (target) target->emit("nimbo:confirm", std::nullopt);
 }
 
 }  // namespace nimbo

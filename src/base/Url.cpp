@@ -69,6 +69,10 @@ std::string Url::scheme() const {
     return s;
 }
 
+std::string Url::normalized() const {
+    return part(CURLUPART_URL);
+}
+
 std::string Url::host() const {
     return part(CURLUPART_HOST);
 }

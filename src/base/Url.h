@@ -14,6 +14,8 @@ public:
     static std::optional<Url> parse(const std::string& text);
 
     const std::string& text() const { return text_; }
+    // The address as the parser writes it back: what was judged is what is used.
+    std::string normalized() const;
     std::string scheme() const;  // lower-cased
     std::string host() const;
     // Whether the address names its host in an authority: "//" right after the

@@ -146,6 +146,7 @@ std::optional<int> SimAccessibility::pid(const platform::AXRef& element) {
 namespace nimbo::sim {
 
 platform::AXError SimAccessibility::performAction(const platform::AXRef& element, const std::string& action) {
+    ++actionsAsked;
     if (!answering(element)) return platform::AXError::cannotComplete;
     auto& sim = static_cast<SimElement&>(*element);
     auto result = sim.actionResults.find(action);
@@ -157,6 +158,7 @@ platform::AXError SimAccessibility::performAction(const platform::AXRef& element
 // Selected text is inserted at the end, as at a caret after the last character.
 platform::AXError SimAccessibility::setAttribute(const platform::AXRef& element, const std::string& name,
                                                  const platform::AXValue& value) {
+    ++writesAsked;
     if (!answering(element)) return platform::AXError::cannotComplete;
     auto sim = std::static_pointer_cast<SimElement>(element);
     if (name == "AXFocused") {

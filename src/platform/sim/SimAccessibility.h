@@ -75,6 +75,9 @@ public:
     std::map<int, SimApp> apps;
     // Requests answered or refused so far, of every kind.
     int requests = 0;
+    // Actions and attribute writes asked for, answered or not.
+    int actionsAsked = 0;
+    int writesAsked = 0;
 
 private:
     // The application answering for `element`, after charging its delay; null when it fails.

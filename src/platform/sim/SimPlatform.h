@@ -92,7 +92,7 @@ class SimWorkspace : public platform::Workspace {
 public:
     bool openURL(const std::string& url) override {
         opened.push_back(url);
-        return true;
+        return opens;
     }
     bool openPrivacyPane(const std::string& anchor) override {
         panes.push_back(anchor);
@@ -100,6 +100,8 @@ public:
     }
     std::vector<std::string> opened;
     std::vector<std::string> panes;
+    // False: no handler takes an address.
+    bool opens = true;
 };
 
 class SimHaptics : public platform::Haptics {
