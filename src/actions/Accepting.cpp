@@ -7,6 +7,7 @@
 #include "actions/Desktop.h"
 #include "actions/HeldOffer.h"
 #include "base/Log.h"
+#include "bridge/Payload.h"
 #include "screen/Rects.h"
 
 namespace nimbo::Actions {
@@ -23,19 +24,13 @@ Json refusal(const std::string& why) {
     return Json{{"ok", false}, {"why", why}};
 }
 
-std::optional<double> number(const Json& object, const char* name) {
-    auto found = object.find(name);
-    if (found == object.end() || !found->is_number()) return std::nullopt;
-    return found->get<double>();
-}
-
 // The card's rectangle in window coordinates from the top-left, from the page's numbers.
 std::optional<Rect> cardRect(const MaybeJson& rect) {
-    if (!rect || !rect->is_object()) return std::nullopt;
-    auto x = number(*rect, "x");
-    auto y = number(*rect, "y");
-    auto w = number(*rect, "w");
-    auto h = number(*rect, "h");
+    auto number = [&](const char* name) { return Payload::number(Payload::member(rect, name)); };
+    auto x = number("x");
+    auto y = number("y");
+    auto w = number("w");
+    auto h = number("h");
     if (!x || !y || !w || !h) return std::nullopt;
     // A rectangle given from its far corner is the same rectangle.
     return Rect{{std::min(*x, *x + *w), std::min(*y, *y + *h)}, {std::abs(*w), std::abs(*h)}};

@@ -2,14 +2,14 @@
 // shell judges and holds, and only a gesture of the user's own accepts.
 #include "actions/Actions.h"
 #include "app/AppDelegate.h"
+#include "bridge/Payload.h"
 
 namespace nimbo {
 namespace {
 
+// The offer an accepting page means; a missing id is the empty one.
 std::string idOf(const MaybeJson& payload) {
-    if (!payload || !payload->is_object()) return {};
-    auto id = payload->find("id");
-    return id != payload->end() && id->is_string() ? id->get<std::string>() : std::string{};
+    return Payload::text(Payload::member(payload, "id")).value_or("");
 }
 
 }  // namespace
@@ -43,9 +43,7 @@ void AppDelegate::offerRequest(Overlay& overlay, const BridgeMessage& message) {
             Bridge::resolve(overlay.web(), id, Json{{"ok", false}, {"why", "no click"}});
             return;
         }
-        MaybeJson rect;
-        if (payload && payload->is_object() && payload->contains("rect")) rect = payload->at("rect");
-        Actions::acceptByClick(idOf(payload), rect, overlay.window(),
+        Actions::acceptByClick(idOf(payload), Payload::member(payload, "rect"), overlay.window(),
                                weakly([id, weak = std::weak_ptr<Overlay>(sender)](AppDelegate& d, const Json& result) {
                                    if (auto page = weak.lock()) Bridge::resolve(page->web(), id, result);
                                    if (result.contains("kind")) d.offerDone(result, nullptr);

@@ -9,6 +9,7 @@
 #include "actions/HeldOffer.h"
 #include "base/Text.h"
 #include "base/Url.h"
+#include "bridge/Payload.h"
 
 namespace nimbo::Actions {
 namespace {
@@ -30,9 +31,7 @@ Judged refused(std::string why) {
 }
 
 std::optional<std::string> textMember(const Json& object, const char* name) {
-    auto found = object.find(name);
-    if (found == object.end() || !found->is_string()) return std::nullopt;
-    return found->get<std::string>();
+    return Payload::text(Payload::member(object, name));
 }
 
 // A text whose length, as the user counts characters, lies within [least, most].

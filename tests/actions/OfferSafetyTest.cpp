@@ -249,6 +249,7 @@ protected:
         const bool fromCaption = sent["channel"] == "nimbo:offer-accept" ? chance(80) : chance(30);
         Overlay& from = fromCaption ? caption() : overlay();
         trail << (&from == &caption() ? "caption " : "overlay ") << sent.dump() << "\n";
+        ++messages;
         webOf(from).postMessage(sent);
         if (chance(50)) sim.background.drain();
         sim.advance(static_cast<double>(below(20)) / 10.0);
@@ -312,6 +313,7 @@ protected:
     }
 
     long long runs = 0;
+    long long messages = 0;
     std::uint64_t seed = 0;
     std::mt19937_64 random;
     int capture = 1;
@@ -336,12 +338,14 @@ TEST_F(OfferSafetyTest, PageTrafficAloneNeverActs) {
     }
     EXPECT_EQ(sim.clipboard.string(), "the user's own");
     // The traffic did get offers held: what it could not do, it could have.
-    std::cout << "offer safety: " << runs << " sequences acted 0 times; " << held << " left an offer held\n";
+    std::cout << "offer safety: " << runs << " sequences, " << messages << " messages, acted 0 times; " << held
+              << " left an offer held\n";
     EXPECT_GT(held, runs / 20) << held << " of " << runs;
 }
 
 TEST_F(OfferSafetyTest, OneTapRunsExactlyTheOfferItAccepts) {
     list(capture);
+    std::map<std::string, long long> accepted;
     for (long long run = 0; run < runs; ++run) {
         forgetPageTraffic();
         std::ostringstream trail;
@@ -349,6 +353,7 @@ TEST_F(OfferSafetyTest, OneTapRunsExactlyTheOfferItAccepts) {
         settle();
         sim.advance(0.5);  // apart from any earlier tap
         auto expected = validOffer();
+        ++accepted[expected.offer["offer"]["do"].get<std::string>()];
         trail << "the real offer " << expected.offer.dump() << "\n";
         ASSERT_EQ(propose(expected.offer, overlay(), 100000 + run)["ok"], true) << trail.str();
         sim.advance(0.1);
@@ -369,6 +374,9 @@ TEST_F(OfferSafetyTest, OneTapRunsExactlyTheOfferItAccepts) {
             return;
         }
     }
+    std::cout << "offer safety: " << runs << " taps, " << messages << " messages, each tap ran exactly its offer:";
+    for (const auto& [kind, count] : accepted) std::cout << " " << kind << " " << count;
+    std::cout << "\n";
 }
 
 }  // namespace
