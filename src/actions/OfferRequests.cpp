@@ -53,9 +53,7 @@ void AppDelegate::offerRequest(Overlay& overlay, const BridgeMessage& message) {
         Actions::acceptBySpeech(idOf(payload),
                                 weakly([id, weak = std::weak_ptr<Overlay>(sender)](AppDelegate& d, const Json& result) {
                                     auto page = weak.lock();
-                                    auto ok = result.find("ok");
-                                    if (ok != result.end() && ok->is_boolean() && ok->get<bool>())
-                                        d.offerDone(result, page);
+                                    if (Payload::on(Payload::member(result, "ok"))) d.offerDone(result, page);
                                     if (id && page) Bridge::resolve(page->web(), *id, result);
                                 }));
     }

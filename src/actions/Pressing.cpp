@@ -21,13 +21,6 @@ constexpr double kHitTestTimeout = 0.5;
 // The element hit and up to seven of its ancestors.
 constexpr int kHitComparisons = 8;
 
-// Blocks the calling thread for a moment, on the platform's clock.
-void pause(double seconds) {
-    auto never = desktop().queues().group();
-    never->enter();
-    never->wait(seconds);
-}
-
 // Brings the element's application to the front so that a click reaches it.
 void activateOwner(const platform::AXRef& element) {
     auto pid = desktop().accessibility().pid(element);
@@ -35,7 +28,7 @@ void activateOwner(const platform::AXRef& element) {
     auto& apps = desktop().runningApps();
     if (apps.isActive(*pid)) return;
     apps.activate(*pid);
-    pause(kActivationSeconds);
+    desktop().clock().sleep(kActivationSeconds);
 }
 
 Outcome clickInstead(const Elements::Target& target) {

@@ -50,24 +50,11 @@ bool breaksLines(const std::string& text) {
 
 // A capture number that is a whole number an int can hold; a fraction names no capture.
 std::optional<int> captureNumber(const Json& value) {
-    if (value.is_number_integer()) {
-        if (value.is_number_unsigned()) {
-            auto n = value.get<std::uint64_t>();
-            if (n > static_cast<std::uint64_t>(std::numeric_limits<int>::max())) return std::nullopt;
-            return static_cast<int>(n);
-        }
-        auto n = value.get<std::int64_t>();
-        if (n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) return std::nullopt;
-        return static_cast<int>(n);
+    auto n = Payload::number(value);
+    if (!n || std::trunc(*n) != *n || *n < std::numeric_limits<int>::min() || *n > std::numeric_limits<int>::max()) {
+        return std::nullopt;
     }
-    if (value.is_number_float()) {
-        double n = value.get<double>();
-        if (std::trunc(n) != n || n < std::numeric_limits<int>::min() || n > std::numeric_limits<int>::max()) {
-            return std::nullopt;
-        }
-        return static_cast<int>(n);
-    }
-    return std::nullopt;
+    return static_cast<int>(*n);
 }
 
 bool sayable(const Elements::Target& target) {

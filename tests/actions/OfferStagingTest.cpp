@@ -56,9 +56,14 @@ TEST_F(OfferStagingTest, TypeNeedsOneLineOfAtMostFourHundredCharactersAndAFieldO
     EXPECT_EQ(proposeOn("Search", {{"do", "type"}, {"text", ""}}), refusal("nothing to type"));
     EXPECT_EQ(proposeOn("Settings", {{"do", "type"}, {"text", "hi"}}), refusal("that field isn't on screen any more"));
     EXPECT_EQ(propose(offerOf("o", {{"do", "type"}, {"text", "hi"}})), refusal("that field isn't on screen any more"));
-    // An id of a capture that was never listed names nothing.
-    EXPECT_EQ(propose(offerOf("o", {{"do", "type"}, {"text", "hi"}, {"elementId", ids.at("Search")}}, 9)),
-              refusal("that field isn't on screen any more"));
+    // An id of a capture that was never listed, or of no whole capture, names nothing.
+    const Json search{{"do", "type"}, {"text", "hi"}, {"elementId", ids.at("Search")}};
+    EXPECT_EQ(propose(offerOf("o", search, 9)), refusal("that field isn't on screen any more"));
+    auto fraction = offerOf("o", search);
+    fraction["capture"] = 3.5;
+    EXPECT_EQ(propose(fraction), refusal("that field isn't on screen any more"));
+    fraction["capture"] = 3.0;
+    EXPECT_EQ(propose(fraction), heldWith(nullptr));
 }
 
 TEST_F(OfferStagingTest, CopyTakesTheTextElseWhatTheTargetHoldsElseItsName) {
