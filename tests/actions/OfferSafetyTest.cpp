@@ -125,7 +125,7 @@ protected:
         OfferDesk::SetUp();
         settings = control("AXButton", "Settings", {{120, 120}, {100, 30}});
         control("AXButton", "Delete account", {{240, 120}, {140, 30}});
-        auto search = control("AXTextField", "Search", {{120, 200}, {300, 30}});
+        search = control("AXTextField", "Search", {{120, 200}, {300, 30}});
         search->attributes["AXValue"] = std::string("draft");
         auto link = control("AXLink", "Docs", {{120, 260}, {80, 20}});
         link->attributes["AXURL"] = platform::AXUrl{"https://docs.example.com/start"};
@@ -266,7 +266,7 @@ protected:
     };
     Expected validOffer() {
         const std::string id = "real-" + std::to_string(below(1000));
-        switch (below(4)) {
+        switch (below(5)) {
             case 0:
                 return {offerOf(id, {{"do", "copy"}, {"text", "copied " + id}}, std::nullopt, true),
                         [this, id](const Acts& before, const Acts& after) {
@@ -291,6 +291,19 @@ protected:
                             expected.actions += 1;
                             EXPECT_EQ(after, expected);
                             EXPECT_EQ(settings->performed.size(), pressed + 1);
+                        }};
+            }
+            case 3: {
+                auto ids = list(++capture);
+                search->attributes["AXValue"] = std::string("");
+                return {offerOf(id, {{"do", "type"}, {"text", "typed " + id}, {"elementId", ids.at("Search")}}, capture,
+                                true),
+                        [this, id](const Acts& before, const Acts& after) {
+                            // Focused, then written through accessibility.
+                            auto expected = before;
+                            expected.writes += 2;
+                            EXPECT_EQ(after, expected);
+                            EXPECT_EQ(search->attributes["AXValue"], platform::AXValue{"typed " + id});
                         }};
             }
             default:
@@ -319,6 +332,7 @@ protected:
     int capture = 1;
     std::string lastId;
     sim::SimRef settings;
+    sim::SimRef search;
 };
 
 TEST_F(OfferSafetyTest, PageTrafficAloneNeverActs) {

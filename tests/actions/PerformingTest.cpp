@@ -87,6 +87,22 @@ TEST_F(PerformingTest, AgentsOpenInTheShellOnlyThroughTheHook) {
     Actions::openInApp = kept;
 }
 
+TEST_F(PerformingTest, TypeFocusesTheFieldFirstAndTypesOnlyWhenItCould) {
+    const Rect box{{120, 200}, {300, 30}};
+    auto search = control("AXTextField", "Search", box);
+    search->attributes["AXValue"] = std::string("");
+    auto offer = pending("type", "hello");
+    offer.target = Elements::Target{search, box, box, "text field", "Search"};
+    auto typed = Actions::perform(offer);
+    EXPECT_TRUE(typed.ok) << typed.why.value_or("");
+    EXPECT_EQ(sim.ax.focused, search);
+    EXPECT_EQ(search->attributes["AXValue"], platform::AXValue{std::string("hello")});
+    // Gone from where it was listed: not focused, so nothing is typed.
+    sim::SimAccessibility::setFrame(search, {{600, 600}, {300, 30}});
+    expectOutcome(Actions::perform(offer), false, "the screen changed — ask me again");
+    EXPECT_EQ(search->attributes["AXValue"], platform::AXValue{std::string("hello")});
+}
+
 TEST_F(PerformingTest, KindsWithoutWhatTheyNeedAreRefused) {
     expectOutcome(Actions::perform(pending("type", "hello")), false, "that field isn't on screen any more");
     expectOutcome(Actions::perform(pending("claude", "a prompt long enough")), false, "nothing to tell Claude");
