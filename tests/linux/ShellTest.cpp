@@ -47,9 +47,11 @@ TEST(Shell, ReportsReadyInItsLogAndQuitsOnSigterm) {
     EXPECT_TRUE(std::regex_search(text, std::regex(R"((^|\n)--- nimbo started \d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ ---\n)")))
         << text;
 
+    // The quit gives up waiting for its work after 1.5 s; the wide margin
+    // only tells a quit from a hang on a loaded machine.
     shell->signal(SIGTERM);
-    const auto status = shell->waitForExit(2.0);
-    ASSERT_TRUE(status) << "nimbo did not exit within 2 s of SIGTERM";
+    const auto status = shell->waitForExit(10.0);
+    ASSERT_TRUE(status) << "nimbo did not exit after SIGTERM";
     EXPECT_EQ(*status, 0);
 }
 
