@@ -1,7 +1,7 @@
 #pragma once
 // One display with an overlay and the caption, and a mail application in
-// front whose controls are listed the way an ask lists them, so offers can
-// name them by capture and id. Pages' requests go through the dispatcher.
+// front whose controls are listed as an ask lists them, so offers can name
+// them by capture and id. Pages' requests go through the dispatcher.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -10,12 +10,17 @@
 #include "actions/Actions.h"
 #include "support/ShellFixture.h"
 
+namespace nimbo::Actions {
+inline void PrintTo(const Outcome& outcome, std::ostream* out) {
+    *out << (outcome.ok ? "ok" : "refused") << " " << outcome.why.value_or("-");
+}
+}  // namespace nimbo::Actions
+
 namespace nimbo::testing {
 
 class OfferDesk : public ShellFixture {
 protected:
     static constexpr int kMail = 501;
-    static constexpr std::uint64_t kChord = 0x180000;
     static constexpr Rect kDisplay{{0, 0}, {1280, 800}};
     static constexpr Rect kCaptionFrame{{700, 0}, {520, 200}};
 
@@ -29,75 +34,47 @@ protected:
         launch();
         ASSERT_EQ(delegate->overlays.size(), 1u);
         delegate->caption = makeOverlay(display(1, kDisplay, 1.0), kCaptionFrame);
-        windowOf(*delegate->caption).setIgnoresMouse(false);
-        mailWindow = window(kMail, {{100, 100}, {900, 700}});
+        windowOf(caption()).setIgnoresMouse(false);
+        mailWindow = sim.ax.add(sim.ax.addApp(kMail), "AXWindow", "", {{100, 100}, {900, 700}});
+        sim.ax.apps[kMail].root->attributes["AXWindows"] = std::vector<platform::AXRef>{mailWindow};
+        platform::WindowInfo listed;
+        listed.ownerPid = kMail;
+        listed.layer = 0;
+        listed.bounds = Rect{{100, 100}, {900, 700}};
+        sim.stacking.windows->push_back(listed);
         sim.app.front = platform::RunningApp{kMail, "Mail"};
         sim.apps.names[kMail] = "Mail";
         sim.advance(3.0);  // the frame sends are done
         webOf(overlay()).calls.clear();
         sim.output.lines.clear();
     }
-    void TearDown() override {
-        Actions::clear();
-        Actions::lastHold.reset();
-    }
+    void TearDown() override { Actions::clear(); }
 
     Overlay& overlay() { return *delegate->overlays[0]; }
     Overlay& caption() { return *delegate->caption; }
-
-    // A window of `pid` on screen behind those added before it.
-    sim::SimRef window(int pid, Rect frame) {
-        if (!sim.ax.apps.contains(pid)) sim.ax.addApp(pid);
-        auto root = sim.ax.apps[pid].root;
-        auto made = sim.ax.add(root, "AXWindow", "", frame);
-        auto& list = root->attributes["AXWindows"];
-        if (!std::holds_alternative<std::vector<platform::AXRef>>(list)) list = std::vector<platform::AXRef>{};
-        std::get<std::vector<platform::AXRef>>(list).push_back(made);
-        platform::WindowInfo info;
-        info.ownerPid = pid;
-        info.layer = 0;
-        info.bounds = frame;
-        sim.stacking.windows->push_back(info);
-        return made;
-    }
-    // A control of the mail window.
     sim::SimRef control(const std::string& role, const std::string& title, Rect frame) {
         return sim.ax.add(mailWindow, role, title, frame);
     }
-
-    // Lists what is on screen under a capture number, as an ask does; the ids by name.
+    // Lists the screen under a capture number, as an ask does: the ids by name.
     std::map<std::string, std::string> list(int capture) {
-        // Recognition reads no pixels on the sim: a small picture stands for the display.
-        platform::Image image;
-        image.width = 16;
-        image.height = 9;
-        image.stride = 16 * 4;
-        image.pixels = std::make_shared<std::vector<std::uint8_t>>(16 * 9 * 4, 0);
-        auto elements = Elements::build(image, kDisplay, capture);
+        platform::Image picture{16, 9, 64, std::make_shared<std::vector<std::uint8_t>>(16 * 9 * 4, 0)};
         std::map<std::string, std::string> ids;
-        for (const auto& element : elements) ids[element["name"].get<std::string>()] = element["id"].get<std::string>();
+        for (const auto& element : Elements::build(picture, kDisplay, capture)) {
+            ids[element["name"].get<std::string>()] = element["id"].get<std::string>();
+        }
         return ids;
     }
 
-    void send(Overlay& from, const std::string& channel, const MaybeJson& payload) {
-        Json message{{"kind", "send"}, {"channel", channel}};
-        if (payload) message["payload"] = *payload;
-        webOf(from).postMessage(message);
-    }
-    void invoke(Overlay& from, const std::string& channel, const MaybeJson& payload, long long id) {
-        Json message{{"kind", "invoke"}, {"channel", channel}, {"id", id}};
-        if (payload) message["payload"] = *payload;
-        webOf(from).postMessage(message);
+    void invoke(Overlay& from, const std::string& channel, const Json& payload, long long id) {
+        webOf(from).postMessage(Json{{"kind", "invoke"}, {"channel", channel}, {"payload", payload}, {"id", id}});
     }
     // Background work and what it posts back, until nothing is left.
     void settle() {
-        while (!sim.background.waiting.empty()) {
+        do {
             sim.background.drain();
             sim.runUntilIdle();
-        }
-        sim.runUntilIdle();
+        } while (!sim.background.waiting.empty());
     }
-    // The answer to invoke `id` of a page; null when there is none (yet).
     static Json answer(Overlay& page, long long id) {
         Json found;
         for (const auto& [answered, value] : webOf(page).resolved()) {
@@ -105,7 +82,6 @@ protected:
         }
         return found;
     }
-    // Every "nimbo:offer-done" a page got, in order.
     static std::vector<Json> done(Overlay& page) {
         std::vector<Json> out;
         for (const auto& [channel, payload] : webOf(page).emitted()) {
@@ -113,40 +89,29 @@ protected:
         }
         return out;
     }
-
-    // A proposal from `from`, judged and answered.
     Json propose(const Json& offer, Overlay& from, long long id = 1) {
         invoke(from, "nimbo:offer", offer, id);
         settle();
         return answer(from, id);
     }
     Json propose(const Json& offer) { return propose(offer, overlay()); }
-
-    // The user presses on the caption window, at top-left window coordinates.
-    void pressCaption(Point topLeft) { windowOf(caption()).click({topLeft.x, kCaptionFrame.size.height - topLeft.y}); }
+    // The user presses on the caption window at top-left window coordinates.
+    void pressCaption(Point at) { windowOf(caption()).click({at.x, kCaptionFrame.size.height - at.y}); }
     // The caption page asks to accept the offer whose card it shows at `rect`.
     Json acceptClick(const std::string& id, const Json& rect, long long invokeId = 7) {
         invoke(caption(), "nimbo:offer-accept", Json{{"id", id}, {"rect", rect}}, invokeId);
         settle();
         return answer(caption(), invokeId);
     }
-    // One tap of the chord, and the wait that tells it from a double tap.
-    void tap() {
-        sim.keys.setFlags(kChord);
-        sim.runUntilIdle();
-        sim.advance(0.1);
-        sim.keys.setFlags(0);
-        sim.runUntilIdle();
-        sim.advance(0.3);
-        settle();
-    }
-    // A hold of the chord, as when the user says yes.
-    void hold(double seconds) {
-        sim.keys.setFlags(kChord);
+    // The chord held for `seconds`; under 0.4 s it is a tap, followed by `after` (a
+    // second tap waits 0.28 s for another).
+    void chord(double seconds, double after = 0.3) {
+        sim.keys.setFlags(0x180000);
         sim.runUntilIdle();
         sim.advance(seconds);
         sim.keys.setFlags(0);
         sim.runUntilIdle();
+        if (seconds < 0.4) sim.advance(after);
         settle();
     }
 
@@ -159,6 +124,10 @@ inline Json offerOf(const std::string& id, const Json& body, std::optional<int> 
     if (capture) offer["capture"] = *capture;
     if (tap) offer["tap"] = *tap;
     return offer;
+}
+
+inline Json refusal(const std::string& why) {
+    return Json{{"ok", false}, {"why", why}};
 }
 
 }  // namespace nimbo::testing

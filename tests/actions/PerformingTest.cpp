@@ -10,81 +10,61 @@ class PerformingTest : public testing::OfferDesk {
 protected:
     static Actions::Pending pending(const std::string& kind, std::optional<std::string> text = std::nullopt) {
         Actions::Pending offer;
-        offer.id = "p";
         offer.kind = kind;
         offer.text = std::move(text);
         return offer;
     }
-    static void expectOutcome(const Actions::Outcome& outcome, bool ok, const std::optional<std::string>& why) {
-        EXPECT_EQ(outcome.ok, ok);
-        EXPECT_EQ(outcome.why, why);
-    }
+    static Actions::Outcome refused(const std::string& why) { return {false, why}; }
+    static constexpr Actions::Outcome kDone{true, std::nullopt};
 };
 
-TEST_F(PerformingTest, CopyReplacesTheClipboardWithPlainText) {
-    sim.clipboard.contents = {platform::PasteboardItem{{{"image/png", "png bytes"}, {"text/html", "<b>x</b>"}}}};
-    expectOutcome(Actions::perform(pending("copy", "hello")), true, std::nullopt);
-    const platform::PasteboardItem text{{{"text/plain;charset=utf-8", "hello"}}};
-    EXPECT_EQ(sim.clipboard.contents, std::vector<platform::PasteboardItem>{text});
-    expectOutcome(Actions::perform(pending("copy")), false, "nothing to copy");
-}
-
-TEST_F(PerformingTest, OpenHandsOnlyAPlainWebAddressToTheBrowser) {
-    auto offer = pending("open");
-    offer.url = "https://example.com/a";
-    expectOutcome(Actions::perform(offer), true, std::nullopt);
+TEST_F(PerformingTest, CopyOpenAndAgentsAndWhatTheyNeed) {
+    EXPECT_EQ(Actions::perform(pending("copy", "hello")), kDone);
+    EXPECT_EQ(sim.clipboard.string(), "hello");
+    auto open = pending("open");
+    open.url = "https://example.com/a";
+    EXPECT_EQ(Actions::perform(open), kDone);
     EXPECT_EQ(sim.desktop.opened, std::vector<std::string>{"https://example.com/a"});
-    // A held address is judged again before it is opened.
-    offer.url = "file:///etc/passwd";
-    expectOutcome(Actions::perform(offer), false, "not a web address");
-    offer.url.reset();
-    expectOutcome(Actions::perform(offer), false, "not a web address");
-    EXPECT_EQ(sim.desktop.opened.size(), 1u);
+    open.url = "file:///etc/passwd";  // judged again before it is opened
+    EXPECT_EQ(Actions::perform(open), refused("not a web address"));
+    sim.desktop.opens = false;
+    open.url = "https://example.com/b";
+    EXPECT_EQ(Actions::perform(open), refused("couldn't open it"));
+
+    std::vector<std::string> paths;
+    Actions::openInApp = [&](const std::string& path) {
+        paths.push_back(path);
+        return true;
+    };
+    EXPECT_EQ(Actions::perform(pending("agents", "/agents?a=x1")), kDone);
+    EXPECT_EQ(Actions::perform(pending("agents", "/settings")), refused("couldn't open nimbo"));
+    EXPECT_EQ(paths, std::vector<std::string>{"/agents?a=x1"});
+    Actions::openInApp = nullptr;
+    EXPECT_EQ(Actions::perform(pending("agents", "/agents")), refused("couldn't open nimbo"));
+
+    EXPECT_EQ(Actions::perform(pending("copy")), refused("nothing to copy"));
+    EXPECT_EQ(Actions::perform(pending("claude", "a long enough prompt")), refused("nothing to tell Claude"));
+    EXPECT_EQ(Actions::perform(pending("launch", "x")), refused("I can't do that"));
+    for (const std::string bad : {"https://user:pw@example.com/", "https://user@example.com/", "http://intranet/",
+                                  "javascript:alert(1)", "https://exa mple.com"}) {
+        EXPECT_FALSE(Actions::safeURL(bad)) << bad;
+    }
 }
 
 TEST_F(PerformingTest, AskClaudeOpensTheStartOfThePromptAndCopiesAllOfIt) {
-    // 3000 characters, some of them two bytes long and some that mean something in an address.
     std::string prompt;
     std::string first1800;
     for (int i = 0; i < 300; ++i) {
-        prompt += "word é&=? ";
+        prompt += "word é&=? ";  // 10 characters, some two bytes long, some meaning something in an address
         if (i < 180) first1800 += "word é&=? ";
     }
-    expectOutcome(Actions::perform(pending("ask-claude", prompt)), true, std::nullopt);
+    EXPECT_EQ(Actions::perform(pending("ask-claude", prompt)), kDone);
     EXPECT_EQ(sim.clipboard.string(), prompt);
-    ASSERT_EQ(sim.desktop.opened.size(), 1u);
-    auto opened = Url::parse(sim.desktop.opened[0]);
-    ASSERT_TRUE(opened);
-    EXPECT_EQ(opened->scheme(), "https");
-    EXPECT_EQ(opened->hostLowered(), "claude.ai");
-    EXPECT_EQ(opened->path(), "/new");
+    auto opened = Url::parse(sim.desktop.opened.at(0));
+    EXPECT_EQ(opened->hostLowered() + opened->path(), "claude.ai/new");
     EXPECT_EQ(opened->queryItems(), (std::vector<std::pair<std::string, std::string>>{{"q", first1800}}));
-    expectOutcome(Actions::perform(pending("ask-claude")), false, "nothing to ask Claude");
-}
-
-TEST_F(PerformingTest, AWorkspaceThatOpensNothingIsAFailure) {
     sim.desktop.opens = false;
-    auto offer = pending("open");
-    offer.url = "https://example.com/";
-    expectOutcome(Actions::perform(offer), false, "couldn't open it");
-    expectOutcome(Actions::perform(pending("ask-claude", "a prompt long enough")), false, "couldn't open Claude");
-}
-
-TEST_F(PerformingTest, AgentsOpenInTheShellOnlyThroughTheHook) {
-    std::vector<std::string> paths;
-    auto kept = Actions::openInApp;
-    Actions::openInApp = [&](const std::string& path) {
-        paths.push_back(path);
-        return path != "/agents?a=gone";
-    };
-    expectOutcome(Actions::perform(pending("agents", "/agents?a=x1")), true, std::nullopt);
-    expectOutcome(Actions::perform(pending("agents", "/agents?a=gone")), false, "couldn't open nimbo");
-    expectOutcome(Actions::perform(pending("agents", "/settings")), false, "couldn't open nimbo");
-    expectOutcome(Actions::perform(pending("agents")), false, "couldn't open nimbo");
-    EXPECT_EQ(paths, (std::vector<std::string>{"/agents?a=x1", "/agents?a=gone"}));
-    Actions::openInApp = nullptr;
-    expectOutcome(Actions::perform(pending("agents", "/agents")), false, "couldn't open nimbo");
-    Actions::openInApp = kept;
+    EXPECT_EQ(Actions::perform(pending("ask-claude", prompt)), refused("couldn't open Claude"));
 }
 
 TEST_F(PerformingTest, TypeFocusesTheFieldFirstAndTypesOnlyWhenItCould) {
@@ -92,25 +72,13 @@ TEST_F(PerformingTest, TypeFocusesTheFieldFirstAndTypesOnlyWhenItCould) {
     auto search = control("AXTextField", "Search", box);
     search->attributes["AXValue"] = std::string("");
     auto offer = pending("type", "hello");
+    EXPECT_EQ(Actions::perform(offer), refused("that field isn't on screen any more"));
     offer.target = Elements::Target{search, box, box, "text field", "Search"};
-    auto typed = Actions::perform(offer);
-    EXPECT_TRUE(typed.ok) << typed.why.value_or("");
+    EXPECT_EQ(Actions::perform(offer), kDone);
     EXPECT_EQ(sim.ax.focused, search);
-    EXPECT_EQ(search->attributes["AXValue"], platform::AXValue{std::string("hello")});
-    // Gone from where it was listed: not focused, so nothing is typed.
     sim::SimAccessibility::setFrame(search, {{600, 600}, {300, 30}});
-    expectOutcome(Actions::perform(offer), false, "the screen changed — ask me again");
+    EXPECT_EQ(Actions::perform(offer), refused("the screen changed — ask me again"));
     EXPECT_EQ(search->attributes["AXValue"], platform::AXValue{std::string("hello")});
-}
-
-TEST_F(PerformingTest, KindsWithoutWhatTheyNeedAreRefused) {
-    expectOutcome(Actions::perform(pending("type", "hello")), false, "that field isn't on screen any more");
-    expectOutcome(Actions::perform(pending("claude", "a prompt long enough")), false, "nothing to tell Claude");
-    expectOutcome(Actions::perform(pending("scroll")), false, "nothing to scroll to");
-    expectOutcome(Actions::perform(pending("press")), false, "I can only press a control I can name");
-    expectOutcome(Actions::perform(pending("launch", "x")), false, "I can't do that");
-    EXPECT_EQ(sim.clipboard.writes, 0);
-    EXPECT_TRUE(sim.desktop.opened.empty());
 }
 
 }  // namespace
