@@ -139,16 +139,10 @@ TEST(DevserverMeetings, RecordsTheEndOfAMeeting) {
 }
 
 TEST(DevserverMeetings, RequireSessionAdmitsOnlySignedInRequests) {
-    char pattern[] = "/tmp/nimbo-devserver-test-XXXXXX";
-    std::filesystem::path data = ::mkdtemp(pattern);
     devserver::Options options;
-    options.port = 0;
-    options.data = data;
     options.requireSession = true;
-    devserver::Server server(options);
-    int port = server.bind();
-    std::thread serving([&] { server.run(); });
-    httplib::Client http("127.0.0.1", port);
+    RunningServer s(options);
+    auto http = s.client();
 
     std::string form = shellForm(wavBytes(), "me", "0");
     EXPECT_EQ(postChunk(http, "m1", form)->status, 401);
@@ -158,10 +152,6 @@ TEST(DevserverMeetings, RequireSessionAdmitsOnlySignedInRequests) {
     http.set_default_headers({{"Cookie", cookie.substr(0, cookie.find(';'))}});
     EXPECT_EQ(postChunk(http, "m1", form)->status, 200);
     EXPECT_EQ(http.Patch("/api/meetings/m1", R"({"ended":true})", "application/json")->status, 200);
-
-    server.stop();
-    serving.join();
-    std::filesystem::remove_all(data);
 }
 
 }  // namespace

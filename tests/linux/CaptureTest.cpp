@@ -6,7 +6,7 @@
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
-#include <jpeglib.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
 
 #include <cstdio>
 
@@ -32,7 +32,7 @@ ScreenShot probeIn(const platform::Image& image) {
     return ScreenShot::of(image, kProbeX, kProbeY, kProbeWidth, kProbeHeight);
 }
 
-// Width, height and the colour at a point of a JPEG, read back with libjpeg.
+// Width, height and the colour at a point of a JPEG, read back by GDK's own decoder.
 struct Decoded {
     int width = 0;
     int height = 0;
@@ -40,25 +40,17 @@ struct Decoded {
 };
 
 Decoded decode(const std::vector<std::uint8_t>& bytes, int x, int y) {
-    jpeg_decompress_struct info{};
-    jpeg_error_mgr errors{};
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, bytes.data(), bytes.size());
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_RGB;
-    jpeg_start_decompress(&info);
-    Decoded decoded{static_cast<int>(info.output_width), static_cast<int>(info.output_height), 0};
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(info.output_width) * 3);
-    while (info.output_scanline < info.output_height) {
-        const int line = static_cast<int>(info.output_scanline);
-        JSAMPROW rows[] = {row.data()};
-        jpeg_read_scanlines(&info, rows, 1);
-        const auto at = static_cast<std::size_t>(x) * 3;
-        if (line == y) decoded.colour = row[at] << 16 | row[at + 1] << 8 | row[at + 2];
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("jpeg", nullptr);
+    gdk_pixbuf_loader_write(loader, bytes.data(), bytes.size(), nullptr);
+    gdk_pixbuf_loader_close(loader, nullptr);
+    Decoded decoded;
+    if (GdkPixbuf* picture = gdk_pixbuf_loader_get_pixbuf(loader)) {
+        const guchar* pixel = gdk_pixbuf_read_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) +
+                              x * gdk_pixbuf_get_n_channels(picture);
+        decoded = {gdk_pixbuf_get_width(picture), gdk_pixbuf_get_height(picture),
+                   std::uint32_t(pixel[0]) << 16 | std::uint32_t(pixel[1]) << 8 | pixel[2]};
     }
-    jpeg_finish_decompress(&info);
-    jpeg_destroy_decompress(&info);
+    g_object_unref(loader);
     return decoded;
 }
 

@@ -19,6 +19,7 @@
 #include "platform/linux/x11/XProperties.h"
 
 namespace nimbo::test {
+
 bool waitUntil(const std::function<bool()>& condition, double seconds) {
     auto& clock = desktop().clock();
     const double deadline = clock.now() + seconds;
@@ -84,6 +85,20 @@ int inputRectangles(unsigned long window) {
     XRectangle* rectangles = XShapeGetRectangles(xDisplay(), window, ShapeInput, &count, &ordering);
     if (rectangles) XFree(rectangles);
     return count;
+}
+
+std::optional<std::vector<GdkRectangle>> boundingShape(unsigned long window) {
+    int shaped = 0, clipShaped = 0, x = 0, y = 0, cx = 0, cy = 0;
+    unsigned width = 0, height = 0, cw = 0, ch = 0;
+    XShapeQueryExtents(xDisplay(), window, &shaped, &x, &y, &width, &height, &clipShaped, &cx, &cy, &cw, &ch);
+    if (!shaped) return std::nullopt;
+    int count = 0, ordering = 0;
+    XRectangle* rectangles = XShapeGetRectangles(xDisplay(), window, ShapeBounding, &count, &ordering);
+    std::vector<GdkRectangle> shape;
+    for (int i = 0; i < count; ++i)
+        shape.push_back({rectangles[i].x, rectangles[i].y, rectangles[i].width, rectangles[i].height});
+    if (rectangles) XFree(rectangles);
+    return shape;
 }
 
 Display* xDisplay() {

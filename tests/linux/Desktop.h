@@ -51,6 +51,8 @@ Display* xDisplay();
 GdkRectangle serverGeometry(unsigned long window);
 // How many rectangles the window's input shape has: none is click-through.
 int inputRectangles(unsigned long window);
+// The window's bounding shape, its rectangles in window coordinates; absent while it has none.
+std::optional<std::vector<GdkRectangle>> boundingShape(unsigned long window);
 
 // The core's log lines, kept for the length of a test.
 class LogLines final : public platform::Stdio {

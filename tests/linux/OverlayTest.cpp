@@ -3,7 +3,6 @@
 // shell hears while it holds the mouse, and stacking.
 #include <gtest/gtest.h>
 
-#include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 
 #include <algorithm>
@@ -19,19 +18,10 @@ const Rect rightMonitor{{1920, 56}, {1280, 1024}};
 
 // Whether the window's bounding shape, if it has one, holds a point of the window.
 bool shows(long window, int x, int y) {
-    int shaped = 0, clipShaped = 0, bx = 0, by = 0, cx = 0, cy = 0;
-    unsigned width = 0, height = 0, cw = 0, ch = 0;
-    XShapeQueryExtents(xDisplay(), window, &shaped, &bx, &by, &width, &height, &clipShaped, &cx, &cy, &cw, &ch);
-    if (!shaped) return true;
-    int count = 0, ordering = 0;
-    XRectangle* rectangles = XShapeGetRectangles(xDisplay(), window, ShapeBounding, &count, &ordering);
-    bool inside = false;
-    for (int i = 0; i < count; ++i) {
-        const XRectangle& r = rectangles[i];
-        inside = inside || (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height);
-    }
-    if (rectangles) XFree(rectangles);
-    return inside;
+    const auto shape = boundingShape(window);
+    return !shape || std::any_of(shape->begin(), shape->end(), [&](const GdkRectangle& r) {
+        return x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height;
+    });
 }
 
 bool hasAtom(const std::vector<unsigned long>& list, const char* name) {

@@ -4,7 +4,6 @@
 // translucent as drawn. Shots are read back from the X server.
 #include <gtest/gtest.h>
 
-#include <X11/extensions/shape.h>
 #include <gdk/gdkx.h>
 
 #include "Desktop.h"
@@ -12,15 +11,6 @@
 
 namespace nimbo::test {
 namespace {
-
-bool boundingShaped(platform::PageWindow& window) {
-    Display* display = xDisplay();
-    int shaped = 0, clipShaped = 0, x = 0, y = 0, cx = 0, cy = 0;
-    unsigned width = 0, height = 0, cw = 0, ch = 0;
-    XShapeQueryExtents(display, window.windowNumber(), &shaped, &x, &y, &width, &height, &clipShaped, &cx, &cy, &cw,
-                       &ch);
-    return shaped != 0;
-}
 
 // Share of the probe's pixels that differ between two shots.
 double differingShare(const ScreenShot& a, const ScreenShot& b) {
@@ -60,7 +50,7 @@ TEST(SeeThroughComposited, ACompositorBlendsThePageAndItsComingAndGoingIsNoticed
     const auto compositor = startCompositor();
     ASSERT_TRUE(compositor) << "xcompmgr took the compositing manager's selection";
     OverlayOverAWindow overlay;
-    EXPECT_FALSE(boundingShaped(overlay.window())) << "a compositor blends the whole window";
+    EXPECT_FALSE(boundingShape(overlay.window().windowNumber()).has_value()) << "a compositor blends the whole window";
     EXPECT_TRUE(waitUntil([&] { return differingShare(probeArea(), overlay.bare()) < 0.005; }))
         << differingShare(probeArea(), overlay.bare()) * 100 << " % of the window under the overlay changed";
     probeArea().keep("composited-empty-page");
@@ -76,7 +66,7 @@ TEST(SeeThroughComposited, ACompositorBlendsThePageAndItsComingAndGoingIsNoticed
     // which X shows as painted (premultiplied: half red is dark red).
     compositor->signal(SIGTERM);
     ASSERT_TRUE(waitUntil([] { return !composited(); }));
-    EXPECT_TRUE(waitUntil([&] { return boundingShaped(overlay.window()); }));
+    EXPECT_TRUE(waitUntil([&] { return boundingShape(overlay.window().windowNumber()).has_value(); }));
     EXPECT_TRUE(waitUntil([&] { return near(OverlayOverAWindow::boxCentre(), 0x800000, 4); }))
         << "the box shows again: " << std::hex << OverlayOverAWindow::boxCentre();
     EXPECT_TRUE(waitUntil([&] { return overlay.differingInAndOut(probeArea()).second == 0; }))
