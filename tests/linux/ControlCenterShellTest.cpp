@@ -100,7 +100,7 @@ TEST_F(ControlCenterShell, KeepsPreferencesAndTheSecretInTheSecretStoreAcrossARe
         DevServer server(
             {"--control-steps", R"([["setPref","apps",)" + apps + R"(],["setPref","profile",{"name":"Dev"}]])"});
         openControlCenter(server.origin(), "first");
-        ASSERT_TRUE(logSays("step setPref profile")) << log();
+        ASSERT_TRUE(logSays("step setPref profile")) << log() << server.log();
         EXPECT_EQ(
             counted({"nimbo: [control] step setPref apps → true", "nimbo: [control] step setPref profile → true"}),
             (std::vector<size_t>{1, 1}))
@@ -114,7 +114,7 @@ TEST_F(ControlCenterShell, KeepsPreferencesAndTheSecretInTheSecretStoreAcrossARe
 
     DevServer server({"--control-steps", R"([["pref","apps"],["pref","profile"]])"});
     openControlCenter(server.origin(), "second");
-    ASSERT_TRUE(logSays("step pref profile")) << log();
+    ASSERT_TRUE(logSays("step pref profile")) << log() << server.log();
     EXPECT_EQ(counted({"nimbo: [control] step pref apps → " + apps,
                        R"(nimbo: [control] step pref profile → {"name":"Dev"})"}),
               (std::vector<size_t>{1, 1}))
@@ -125,7 +125,7 @@ TEST_F(ControlCenterShell, KeepsPreferencesAndTheSecretInTheSecretStoreAcrossARe
 TEST_F(ControlCenterShell, RefusesTheSecretWhereNoSecretServiceRuns) {
     DevServer server({"--control-steps", R"([["setPref","apps",["never-on-disk"]],["setPref","profile","kept"]])"});
     openControlCenter(server.origin());
-    ASSERT_TRUE(logSays("step setPref profile")) << log();
+    ASSERT_TRUE(logSays("step setPref profile")) << log() << server.log();
     EXPECT_EQ(counted({"nimbo: [control] step setPref apps → false",
                        "nimbo: no secret service answers on the session bus — the secret \"nimbo.pref.apps\" was "
                        "not stored",
@@ -143,7 +143,7 @@ TEST_F(ControlCenterShell, ComesBackFromTheOfflinePageWhenItsServerReturns) {
     keepShot("control-center-offline");
 
     DevServer server({"--port", std::to_string(port)});
-    ASSERT_TRUE(logSays("nimbo: [control] control ready with the bridge", 40.0)) << log();
+    ASSERT_TRUE(logSays("nimbo: [control] control ready with the bridge", 40.0)) << log() << server.log();
     keepShot("control-center-back");
     quit();
 }
