@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "Desktop.h"
-#include "OtherShell.h"
+#include "FakeSessionServices.h"
 
 namespace nimbo::test {
 namespace {
@@ -55,21 +55,58 @@ TEST(Shell, ReportsReadyInItsLogAndQuitsOnSigterm) {
     EXPECT_EQ(*status, 0);
 }
 
+// Another shell already running, as the session bus sees it, that quits as
+// it is called: it sends SIGTERM to the caller, gives "dev.nimbo.Shell" up
+// and answers that the name has no owner.
+class QuittingShell {
+public:
+    QuittingShell() : bus_(ownSessionConnection()) {
+        static GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(
+            "<node><interface name='dev.nimbo.Shell'><method name='Reopen'/></interface></node>", nullptr);
+        static const GDBusInterfaceVTable vtable = {onReopen, nullptr, nullptr, {}};
+        g_dbus_connection_register_object(bus_.get(), "/dev/nimbo/Shell", node->interfaces[0], &vtable, this, nullptr,
+                                          nullptr);
+        owns_ = ownName(bus_.get(), "dev.nimbo.Shell");
+    }
+    ~QuittingShell() { g_dbus_connection_close_sync(bus_.get(), nullptr, nullptr); }
+    bool owns_ = false;
+    int reopens_ = 0;
+
+private:
+    static void onReopen(GDBusConnection* bus, const gchar* sender, const gchar*, const gchar*, const gchar*, GVariant*,
+                         GDBusMethodInvocation* invocation, gpointer data) {
+        ++static_cast<QuittingShell*>(data)->reopens_;
+        auto daemon = [bus](const char* method, GVariant* parameters) {
+            return g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                               "org.freedesktop.DBus", method, parameters, G_VARIANT_TYPE("(u)"),
+                                               G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr);
+        };
+        if (GVariant* pid = daemon("GetConnectionUnixProcessID", g_variant_new("(s)", sender))) {
+            guint32 caller = 0;
+            g_variant_get(pid, "(u)", &caller);
+            if (caller > 0) ::kill(static_cast<pid_t>(caller), SIGTERM);
+            g_variant_unref(pid);
+        }
+        if (GVariant* released = daemon("ReleaseName", g_variant_new("(s)", "dev.nimbo.Shell")))
+            g_variant_unref(released);
+        g_dbus_method_invocation_return_dbus_error(invocation, "org.freedesktop.DBus.Error.NameHasNoOwner",
+                                                   "the shell has quit");
+    }
+    x11::GObjectPtr<GDBusConnection> bus_;
+};
+
 // The earliest moment a quit can be asked for with certainty that the program
 // is running: while it waits on the session bus for a running shell's answer.
 // That shell quits as it is called, so this launch becomes the shell.
 TEST(Shell, ASigtermDuringStartUpEndsInTheQuitPath) {
     DevServer server;
     TempDir home;
-    OtherShell quitting([](int callerPid) {
-        if (callerPid > 0) ::kill(callerPid, SIGTERM);
-        return false;
-    });
-    ASSERT_TRUE(quitting.ownsName());
+    QuittingShell quitting;
+    ASSERT_TRUE(quitting.owns_);
     const auto status = startShell(home, server.origin())->waitForExit(30.0);
     ASSERT_TRUE(status) << "killed by the signal, or still running; log:\n" << readFile(shellLog(home));
     EXPECT_EQ(*status, 0);
-    EXPECT_EQ(quitting.reopens(), 1);
+    EXPECT_EQ(quitting.reopens_, 1);
     EXPECT_EQ(reportIn(readFile(shellLog(home))).size(), 5u) << "it launched, then quit:\n" << readFile(shellLog(home));
 }
 
