@@ -110,10 +110,11 @@ class MonitorMode {
 public:
     MonitorMode() {
         for (const auto& line : linesOf(xrandr({"--query"}).value_or(""))) {
-            if (output_.empty() && line.find(" connected") != std::string::npos)
+            if (output_.empty() && line.find(" connected") != std::string::npos) {
                 output_ = line.substr(0, line.find(' '));
-            else if (!output_.empty() && original_.empty() && line.find('*') != std::string::npos)
+            } else if (!output_.empty() && original_.empty() && line.find('*') != std::string::npos) {
                 std::istringstream(line) >> original_;
+            }
         }
         usable_ = !original_.empty() &&
                   xrandr({"--newmode", kSmall, "74.25", "1280", "1390", "1430", "1650", "720", "725", "730", "750"}) &&

@@ -45,8 +45,8 @@ Decoded decode(const std::vector<std::uint8_t>& bytes, int x, int y) {
     gdk_pixbuf_loader_close(loader, nullptr);
     Decoded decoded;
     if (GdkPixbuf* picture = gdk_pixbuf_loader_get_pixbuf(loader)) {
-        const guchar* pixel = gdk_pixbuf_read_pixels(picture) + y * gdk_pixbuf_get_rowstride(picture) +
-                              x * gdk_pixbuf_get_n_channels(picture);
+        const guchar* pixel = gdk_pixbuf_read_pixels(picture) + std::ptrdiff_t{y} * gdk_pixbuf_get_rowstride(picture) +
+                              std::ptrdiff_t{x} * gdk_pixbuf_get_n_channels(picture);
         decoded = {gdk_pixbuf_get_width(picture), gdk_pixbuf_get_height(picture),
                    std::uint32_t(pixel[0]) << 16 | std::uint32_t(pixel[1]) << 8 | pixel[2]};
     }

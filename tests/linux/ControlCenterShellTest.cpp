@@ -74,6 +74,7 @@ protected:
     // Counts the log's lines that hold each of `fragments`.
     std::vector<size_t> counted(const std::vector<std::string>& fragments) const {
         std::vector<size_t> counts;
+        counts.reserve(fragments.size());
         for (const auto& fragment : fragments) counts.push_back(linesWith(log(), fragment));
         return counts;
     }

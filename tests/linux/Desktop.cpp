@@ -95,6 +95,7 @@ std::optional<std::vector<GdkRectangle>> boundingShape(unsigned long window) {
     int count = 0, ordering = 0;
     XRectangle* rectangles = XShapeGetRectangles(xDisplay(), window, ShapeBounding, &count, &ordering);
     std::vector<GdkRectangle> shape;
+    shape.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i)
         shape.push_back({rectangles[i].x, rectangles[i].y, rectangles[i].width, rectangles[i].height});
     if (rectangles) XFree(rectangles);
