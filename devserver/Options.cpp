@@ -17,7 +17,8 @@ std::filesystem::path defaultDataFolder() {
 
 const char* usage() {
     return "usage: nimbo-devserver [--host 127.0.0.1] [--port 3005] [--data DIR] [--require-session] [--prompter]\n"
-           "                       [--control-steps '[[\"member\", args...], ...]'] [--overlay-offers '[{...}, ...]']\n";
+           "                       [--control-steps '[[\"member\", args...], ...]'] [--overlay-offers '[{...}, ...]']\n"
+           "                       [--overlay-calls '[[[\"member\", args...], ...], ...]']\n";
 }
 
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -35,7 +36,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
             continue;
         }
         if (flag != "--host" && flag != "--port" && flag != "--data" && flag != "--control-steps" &&
-            flag != "--overlay-offers") {
+            flag != "--overlay-offers" && flag != "--overlay-calls") {
             error = "unknown argument \"" + flag + "\"";
             return std::nullopt;
         }
@@ -72,6 +73,13 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 return std::nullopt;
             }
             options.overlayOffers = offers.dump();
+        } else if (flag == "--overlay-calls") {
+            const auto calls = nlohmann::json::parse(value, nullptr, false);
+            if (!calls.is_array()) {
+                error = "--overlay-calls wants a JSON array, not \"" + value + "\"";
+                return std::nullopt;
+            }
+            options.overlayCalls = calls.dump();
         } else {
             if (value.empty()) {
                 error = "--data needs a folder";

@@ -19,6 +19,10 @@ struct Options {
     // A JSON array of offers; the overlay page proposes the Nth after the
     // elements of its Nth capture, naming the element it acts on by its name.
     std::string overlayOffers;
+    // A JSON array of lists of bridge calls ([member, args...]); after the
+    // elements of its Nth capture the overlay page makes the Nth list's calls
+    // in order and logs each answer.
+    std::string overlayCalls;
 };
 
 // The data folder used when --data is not given: under $XDG_STATE_HOME, else /tmp.

@@ -158,6 +158,7 @@ void Server::addRoutes() {
             sendPage(res, nimbo::devserverCaptionPage());
         } else {
             auto page = withGlobal(nimbo::devserverOverlayPage(), "nimboOverlayOffers", options_.overlayOffers);
+            page = withGlobal(std::move(page), "nimboOverlayCalls", options_.overlayCalls);
             sendPage(res, options_.prompter ? markedForPrompter(page) : page);
         }
     });

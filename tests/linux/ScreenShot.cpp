@@ -6,6 +6,7 @@
 #include <gdk/gdkx.h>
 
 #include <cstdlib>
+#include <memory>
 #include <stdexcept>
 
 namespace nimbo::test {
@@ -49,6 +50,17 @@ ScreenShot ScreenShot::of(const platform::Image& image, int x, int y, int width,
         }
     }
     return shot;
+}
+
+platform::Image ScreenShot::image() const {
+    auto bytes = std::make_shared<std::vector<std::uint8_t>>(pixels_.size() * 4);
+    for (std::size_t i = 0; i < pixels_.size(); ++i) {
+        (*bytes)[i * 4] = static_cast<std::uint8_t>(pixels_[i]);
+        (*bytes)[i * 4 + 1] = static_cast<std::uint8_t>(pixels_[i] >> 8);
+        (*bytes)[i * 4 + 2] = static_cast<std::uint8_t>(pixels_[i] >> 16);
+        (*bytes)[i * 4 + 3] = 0xFF;
+    }
+    return {width_, height_, width_ * 4, std::move(bytes)};
 }
 
 int ScreenShot::differing(const ScreenShot& other, int x, int y, int width, int height, int tolerance) const {

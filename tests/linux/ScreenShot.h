@@ -22,6 +22,8 @@ public:
     // `other`'s by more than `tolerance` in any channel.
     int differing(const ScreenShot& other, int x, int y, int width, int height, int tolerance = 2) const;
     int differing(const ScreenShot& other) const { return differing(other, 0, 0, width_, height_); }
+    // The shot as a BGRX picture, as a capture hands it out.
+    platform::Image image() const;
     // Kept as NAME.png in the folder $NIMBO_TEST_SHOTS names, when it does, for a person to look at.
     void keep(const std::string& name) const;
 
