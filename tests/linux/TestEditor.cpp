@@ -30,9 +30,13 @@ std::optional<TestEditor::View> TestEditor::view(bool ask) {
     std::optional<View> last;
     for (const auto& line : linesOf(output())) {
         View seen;
-        if (std::sscanf(line.c_str(), "scrolled %lf of %lf page %lf top %d", &seen.value, &seen.upper, &seen.page,
-                        &seen.top) == 4)
+        int end = 0;
+        if (std::sscanf(line.c_str(), "scrolled %lf of %lf page %lf top %d: %n", &seen.value, &seen.upper, &seen.page,
+                        &seen.top, &end) == 4 &&
+            end > 0) {
+            seen.words = line.substr(static_cast<std::size_t>(end));
             last = seen;
+        }
     }
     return last;
 }

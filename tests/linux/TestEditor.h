@@ -18,10 +18,11 @@ public:
     int pid() const { return child_->pid(); }
     std::string output() const;
 
-    // Where its view is: "scrolled VALUE of UPPER page PAGE top LINE".
+    // Where its view is: "scrolled VALUE of UPPER page PAGE top LINE: TEXT".
     struct View {
         double value = 0, upper = 0, page = 0;
-        int top = 0;  // the 1-based number of the line at the top
+        int top = 0;        // the 1-based number of the first line shown whole
+        std::string words;  // what that line says
     };
     // The view as it last said it was; asks it to say so again first when `ask`.
     std::optional<View> view(bool ask = false);

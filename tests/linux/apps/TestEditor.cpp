@@ -15,10 +15,10 @@
 //
 // Standard output: "placed text X,Y WxH" (the scrolled area in root
 // coordinates) and "heron at Y HEIGHT" (that line in the document's pixels)
-// before "ready"; then "scrolled VALUE of UPPER page PAGE top LINE" whenever
-// the view moves or its size changes, and on SIGUSR1 (LINE is the 1-based
-// number of the first line at the top of the view); "menu PATH" when a menu
-// item is chosen ("menu File/Save").
+// before "ready"; then "scrolled VALUE of UPPER page PAGE top LINE: TEXT"
+// whenever the view moves or its size changes, and on SIGUSR1 (LINE is the
+// 1-based number of the first line shown whole, TEXT what it says); "menu
+// PATH" when a menu item is chosen ("menu File/Save").
 #include <fcntl.h>
 #include <glib-unix.h>
 #include <gtk/gtk.h>
@@ -74,16 +74,25 @@ GtkAdjustment* vertical = nullptr;
 
 void reportScroll() {
     int top = 0;
+    std::string words;
     if (textView) {
+        // The first line shown whole.
+        const int value = static_cast<int>(gtk_adjustment_get_value(vertical));
         GtkTextIter at;
-        gtk_text_view_get_line_at_y(GTK_TEXT_VIEW(textView), &at, static_cast<int>(gtk_adjustment_get_value(vertical)),
-                                    nullptr);
+        int lineY = 0;
+        gtk_text_view_get_line_at_y(GTK_TEXT_VIEW(textView), &at, value, &lineY);
+        if (lineY < value) gtk_text_iter_forward_line(&at);
         top = gtk_text_iter_get_line(&at) + 1;
+        GtkTextIter end = at;
+        if (!gtk_text_iter_ends_line(&end)) gtk_text_iter_forward_to_line_end(&end);
+        gchar* text = gtk_text_iter_get_text(&at, &end);
+        words = text;
+        g_free(text);
     }
     char line[160];
-    std::snprintf(line, sizeof line, "scrolled %.0f of %.0f page %.0f top %d", gtk_adjustment_get_value(vertical),
+    std::snprintf(line, sizeof line, "scrolled %.0f of %.0f page %.0f top %d: ", gtk_adjustment_get_value(vertical),
                   gtk_adjustment_get_upper(vertical), gtk_adjustment_get_page_size(vertical), top);
-    say(line);
+    say(line + words);
 }
 
 void scrolled(GtkAdjustment*, gpointer) {
