@@ -360,13 +360,7 @@ std::optional<platform::AXValue> AtspiAccessibility::special(const Element& elem
         }
         return std::nullopt;
     }
-    if (name == "AXDocument") {
-        auto page = firstMatch(element, ATSPI_ROLE_DOCUMENT_WEB, deadline);
-        if (!page) return std::nullopt;
-        auto pageFacts = facts(static_cast<const Element&>(*page), 0, false);
-        if (!pageFacts || !pageFacts->url) return std::nullopt;
-        return platform::AXValue(*pageFacts->url);
-    }
+    if (name == "AXDocument") return document(element, deadline);
     return std::nullopt;
 }
 

@@ -82,6 +82,8 @@ private:
     platform::AXRef elementFor(const ObjectRef& ref, double timeout);
     std::optional<platform::AXValue> special(const Element& element, const std::string& name);
     platform::AXRef focusedWindow(const Element& application, Deadline deadline);
+    // The address of the document a window shows (WindowDocument.cpp).
+    std::optional<platform::AXValue> document(const Element& element, Deadline deadline);
     platform::AXRef firstMatch(const Element& root, uint32_t role, Deadline deadline);
     platform::AXRef focusedBelow(const Element& window, Deadline deadline);
     platform::AXError setFocused(const Element& element, const platform::AXValue& value);
