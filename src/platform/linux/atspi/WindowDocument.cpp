@@ -76,6 +76,7 @@ std::optional<platform::AXValue> AtspiAccessibility::document(const Element& ele
     }
     if (!below.empty()) {
         std::vector<Call> asks;
+        asks.reserve(below.size());
         for (const std::string& path : below) asks.push_back(interfaces(path));
         auto offered = send(*way, std::move(asks), deadline);
         for (size_t i = 0; i < below.size(); ++i) {
@@ -84,6 +85,7 @@ std::optional<platform::AXValue> AtspiAccessibility::document(const Element& ele
     }
     if (!documents.empty()) {
         std::vector<Call> asks;
+        asks.reserve(documents.size());
         for (const std::string& path : documents) {
             asks.push_back(Call{"", path, "org.a11y.atspi.Document", "GetAttributes", nullptr});
         }
