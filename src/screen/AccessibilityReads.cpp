@@ -66,6 +66,7 @@ void attach(platform::Platform& platform) {
     detail::forgetApps();
     detail::forgetEarly();
     detail::forgetTargets();
+    detail::forgetMenus();
 }
 
 void detach(const platform::Platform& platform) {

@@ -19,5 +19,6 @@ std::optional<Rect> frame(const platform::AXValue& position, const platform::AXV
 void forgetApps();
 void forgetEarly();
 void forgetTargets();
+void forgetMenus();
 
 }  // namespace nimbo::Elements::detail
