@@ -190,8 +190,8 @@ platform::AXRef AtspiAccessibility::application(int pid) {
     return elementFor({*match, kRoot}, kDefaultTimeout);
 }
 
-platform::AXRef AtspiAccessibility::elementFor(const ObjectRef& ref, double timeout) {
-    return std::make_shared<Element>(ref, timeout);
+platform::AXRef AtspiAccessibility::elementFor(const ObjectRef& ref, double timeout, MenuPart part) {
+    return std::make_shared<Element>(ref, timeout, part);
 }
 
 void AtspiAccessibility::setMessagingTimeout(const platform::AXRef& element, double seconds) {
@@ -222,7 +222,10 @@ void AtspiAccessibility::forget(const ObjectRef& ref) {
 
 std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, size_t readAhead, bool needStates,
                                                       bool fresh) {
-    if (auto known = fresh ? std::nullopt : stored(element.ref); known && (!needStates || known->statesKnown)) {
+    // Menus are read with their items' shortcuts.
+    const bool keys = element.part != MenuPart::none;
+    if (auto known = fresh ? std::nullopt : stored(element.ref);
+        known && (!needStates || known->statesKnown) && (!keys || known->keysKnown)) {
         return known;
     }
     Deadline deadline = deadlineIn(element.timeout);
@@ -247,7 +250,7 @@ std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, si
         std::vector<size_t> starts;
         for (const Waiting& waiting : second) {
             starts.push_back(calls.size());
-            auto more = roleCalls(waiting.ref.path, waiting.facts, waiting.ref == element.ref);
+            auto more = roleCalls(waiting.ref.path, waiting.facts, waiting.ref == element.ref, keys);
             calls.insert(calls.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
         }
         const size_t commonStart = calls.size();
@@ -269,7 +272,7 @@ std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, si
                 timedOut = true;
                 continue;
             }
-            readRole(replies, starts[i], waiting.facts, waiting.ref == element.ref);
+            readRole(replies, starts[i], waiting.facts, waiting.ref == element.ref, keys);
             store(waiting.ref, waiting.facts);
             if (waiting.ref == element.ref) answer = waiting.facts;
             for (const ObjectRef& child : waiting.facts.children) {
@@ -291,7 +294,8 @@ std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, si
                 if (replies[first].kind == Reply::Kind::missing) timedOut = true;
                 continue;
             }
-            if (roleCalls(level[i].path, facts, level[i] == element.ref).empty()) {
+            if (roleCalls(level[i].path, facts, level[i] == element.ref, keys).empty()) {
+                facts.keysKnown = keys;
                 store(level[i], facts);
             } else {
                 nextSecond.push_back({level[i], std::move(facts)});
@@ -354,7 +358,9 @@ std::optional<platform::AXValue> AtspiAccessibility::special(const Element& elem
         }
         for (const auto& window : windows) {
             if (auto bar = firstMatch(static_cast<const Element&>(*window), ATSPI_ROLE_MENU_BAR, deadline)) {
-                return platform::AXValue(bar);
+                // Read from here down in the menus' shape.
+                const auto& found = static_cast<const Element&>(*bar);
+                return platform::AXValue(elementFor(found.ref, found.timeout, MenuPart::bar));
             }
             if (Clock::now() >= deadline) break;
         }
@@ -376,15 +382,13 @@ std::optional<std::vector<platform::AXValue>> AtspiAccessibility::copyMultiple(c
     if (!own) return std::nullopt;
     auto known = facts(*own, readAhead_, std::any_of(names.begin(), names.end(), fromStates));
     if (!known) return std::nullopt;
-    double timeout = own->timeout;
-    auto make = [&](const ObjectRef& ref) { return elementFor(ref, timeout); };
     std::vector<platform::AXValue> values;
     values.reserve(names.size());
     for (const std::string& name : names) {
         if (isSpecial(name)) {
             values.push_back(special(*own, name).value_or(std::monostate{}));
         } else {
-            values.push_back(axValue(*known, name, make));
+            values.push_back(valueOf(*own, *known, name));
         }
     }
     return values;
@@ -399,10 +403,17 @@ std::optional<platform::AXValue> AtspiAccessibility::copy(const platform::AXRef&
     const bool changing = name == "AXValue" || fromStates(name);
     auto known = facts(*own, 0, fromStates(name), changing);
     if (!known) return std::nullopt;
-    double timeout = own->timeout;
-    platform::AXValue value = axValue(*known, name, [&](const ObjectRef& ref) { return elementFor(ref, timeout); });
+    platform::AXValue value = valueOf(*own, *known, name);
     if (std::holds_alternative<std::monostate>(value)) return std::nullopt;
     return value;
+}
+
+platform::AXValue AtspiAccessibility::valueOf(const Element& element, const ElementFacts& facts,
+                                              const std::string& name) {
+    double timeout = element.timeout;
+    auto inMenus = [&](const ObjectRef& ref, MenuPart part) { return elementFor(ref, timeout, part); };
+    if (auto value = menuValue(element.part, element.ref, facts, name, inMenus)) return *value;
+    return axValue(facts, name, [&](const ObjectRef& ref) { return elementFor(ref, timeout); });
 }
 
 platform::AXRef AtspiAccessibility::elementAtPosition(const platform::AXRef& application, Point point) {

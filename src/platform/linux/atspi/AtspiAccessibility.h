@@ -18,6 +18,7 @@
 #include "platform/Accessibility.h"
 #include "platform/linux/atspi/CallPipe.h"
 #include "platform/linux/atspi/ElementFacts.h"
+#include "platform/linux/atspi/MenuItems.h"
 
 namespace nimbo::atspi {
 
@@ -48,9 +49,12 @@ public:
 private:
     class Element final : public platform::AXElement {
     public:
-        Element(ObjectRef object, double seconds) : ref(std::move(object)), timeout(seconds) {}
+        Element(ObjectRef object, double seconds, MenuPart where = MenuPart::none)
+            : ref(std::move(object)), timeout(seconds), part(where) {}
         const ObjectRef ref;
         std::atomic<double> timeout;
+        // Reached down from a menu bar: read in the menus' shape, shortcuts included.
+        const MenuPart part;
     };
     struct Route {
         std::shared_ptr<CallPipe> pipe;
@@ -79,8 +83,10 @@ private:
     void store(const ObjectRef& ref, const ElementFacts& facts);
     // After acting on an element what was read of it is out of date.
     void forget(const ObjectRef& ref);
-    platform::AXRef elementFor(const ObjectRef& ref, double timeout);
+    platform::AXRef elementFor(const ObjectRef& ref, double timeout, MenuPart part = MenuPart::none);
     std::optional<platform::AXValue> special(const Element& element, const std::string& name);
+    // An attribute from what was read of the element.
+    platform::AXValue valueOf(const Element& element, const ElementFacts& facts, const std::string& name);
     platform::AXRef focusedWindow(const Element& application, Deadline deadline);
     // The address of the document a window shows (WindowDocument.cpp).
     std::optional<platform::AXValue> document(const Element& element, Deadline deadline);

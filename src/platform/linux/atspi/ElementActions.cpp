@@ -275,7 +275,9 @@ platform::AXRef AtspiAccessibility::focusedBelow(const Element& window, Deadline
 bool AtspiAccessibility::same(const platform::AXRef& a, const platform::AXRef& b) {
     auto* first = dynamic_cast<Element*>(a.get());
     auto* second = dynamic_cast<Element*>(b.get());
-    return first && second && first->ref == second->ref;
+    // An item that opens a submenu and that menu are one AT-SPI element, two here.
+    return first && second && first->ref == second->ref &&
+           (first->part == MenuPart::menu) == (second->part == MenuPart::menu);
 }
 
 }  // namespace nimbo::atspi

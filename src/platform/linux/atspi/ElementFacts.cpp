@@ -2,6 +2,8 @@
 
 #include <atspi/atspi-constants.h>
 
+#include "platform/linux/atspi/MenuItems.h"
+
 namespace nimbo::atspi {
 namespace {
 
@@ -54,9 +56,9 @@ void readProperties(GVariant* all, ElementFacts& facts) {
     }
 }
 
-enum class RolePart { states, children, text, number, url, documentUrl, visibleChildren };
+enum class RolePart { states, children, text, number, url, documentUrl, visibleChildren, keyBinding };
 
-std::vector<RolePart> roleParts(const ElementFacts& facts, bool withStates) {
+std::vector<RolePart> roleParts(const ElementFacts& facts, bool withStates, bool withKeys) {
     std::vector<RolePart> parts;
     if (withStates || !isStateless(facts.role)) parts.push_back(RolePart::states);
     if (facts.childCount != 0) parts.push_back(RolePart::children);
@@ -65,6 +67,7 @@ std::vector<RolePart> roleParts(const ElementFacts& facts, bool withStates) {
     if (isLink(facts.role)) parts.push_back(RolePart::url);
     if (isDocument(facts.role)) parts.push_back(RolePart::documentUrl);
     if (isListLike(facts.role)) parts.push_back(RolePart::visibleChildren);
+    if (withKeys && hasShortcut(facts.role)) parts.push_back(RolePart::keyBinding);
     return parts;
 }
 
@@ -116,9 +119,9 @@ bool readCommon(const std::vector<Reply>& replies, size_t first, ElementFacts& f
     return true;
 }
 
-std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts, bool withStates) {
+std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts, bool withStates, bool withKeys) {
     std::vector<Call> calls;
-    for (RolePart part : roleParts(facts, withStates)) {
+    for (RolePart part : roleParts(facts, withStates, withKeys)) {
         switch (part) {
             case RolePart::states:
                 calls.push_back(call(path, kAccessible, "GetState"));
@@ -142,14 +145,19 @@ std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts, 
             case RolePart::visibleChildren:
                 calls.push_back(matchesCall(path, {ATSPI_STATE_SHOWING}, {}, 0, false));
                 break;
+            case RolePart::keyBinding:
+                // A menu item's one action is choosing it; its binding names the shortcut.
+                calls.push_back(call(path, "org.a11y.atspi.Action", "GetKeyBinding", args(g_variant_new("(i)", 0))));
+                break;
         }
     }
     return calls;
 }
 
-void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& facts, bool withStates) {
+void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& facts, bool withStates, bool withKeys) {
     size_t index = first;
-    for (RolePart part : roleParts(facts, withStates)) {
+    facts.keysKnown = facts.keysKnown || withKeys;
+    for (RolePart part : roleParts(facts, withStates, withKeys)) {
         const Reply& reply = replies[index++];
         switch (part) {
             case RolePart::states:
@@ -199,6 +207,14 @@ void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& fac
                 break;
             case RolePart::visibleChildren:
                 if (reply.kind == Reply::Kind::value) facts.visibleChildren = readRefs(reply);
+                break;
+            case RolePart::keyBinding:
+                // A disabled GTK item offers no action, and so no binding.
+                if (GVariant* body = bodyOf(reply, "(s)")) {
+                    const gchar* binding = nullptr;
+                    g_variant_get(body, "(&s)", &binding);
+                    if (binding[0] != '\0') facts.keyBinding = binding;
+                }
                 break;
         }
     }

@@ -44,6 +44,9 @@ struct ElementFacts {
     std::optional<double> number;
     std::optional<std::string> url;
     std::optional<std::vector<ObjectRef>> visibleChildren;
+    // A menu item's key binding, asked only when reading menus.
+    std::optional<std::string> keyBinding;
+    bool keysKnown = false;
 };
 
 // The calls every element answers, to be sent to `element` (on a connection
@@ -54,10 +57,12 @@ std::vector<Call> commonCalls(const std::string& path);
 // not answer or is gone, which fails the whole read.
 bool readCommon(const std::vector<Reply>& replies, size_t first, ElementFacts& facts);
 // The calls that depend on the first answers: none for a leaf without states.
-// `withStates` asks for the states whatever the role.
-std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts, bool withStates);
+// `withStates` asks for the states whatever the role; `withKeys` for a menu
+// item's key binding.
+std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts, bool withStates, bool withKeys = false);
 // Fills `facts` from the replies to roleCalls (a failed one leaves its part absent).
-void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& facts, bool withStates);
+void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& facts, bool withStates,
+              bool withKeys = false);
 // Whether an attribute is told by the element's states.
 bool fromStates(const std::string& name);
 
