@@ -43,7 +43,7 @@ TEST_F(MenusReadTest, CommandsCarryTheirPathsShortcutsAndDisabledState) {
         if (key) made["key"] = key;
         return made;
     };
-    Json print = command({"File", "Print"}, nullptr);
+    Json print = command({"File", "Print"}, "⌃P");
     print["enabled"] = false;
     EXPECT_EQ(commands, Json::array({
                             command({"File", "New"}, "⌃N"),

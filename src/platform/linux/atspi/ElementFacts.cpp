@@ -209,7 +209,6 @@ void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& fac
                 if (reply.kind == Reply::Kind::value) facts.visibleChildren = readRefs(reply);
                 break;
             case RolePart::keyBinding:
-                // A disabled GTK item offers no action, and so no binding.
                 if (GVariant* body = bodyOf(reply, "(s)")) {
                     const gchar* binding = nullptr;
                     g_variant_get(body, "(&s)", &binding);
