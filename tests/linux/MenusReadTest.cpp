@@ -11,7 +11,6 @@
 namespace nimbo::test {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::StartsWith;
 
 class MenusReadTest : public ::testing::Test {
