@@ -222,8 +222,9 @@ void AtspiAccessibility::forget(const ObjectRef& ref) {
 
 std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, size_t readAhead, bool needStates,
                                                       bool fresh) {
-    // Menus are read with their items' shortcuts.
-    const bool keys = element.part != MenuPart::none;
+    // A menu is read with its items' shortcuts; the bar and its items are
+    // not, as the display walk reads them for every capture and needs none.
+    const bool keys = element.part == MenuPart::menu || element.part == MenuPart::item;
     if (auto known = fresh ? std::nullopt : stored(element.ref);
         known && (!needStates || known->statesKnown) && (!keys || known->keysKnown)) {
         return known;
