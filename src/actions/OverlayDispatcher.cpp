@@ -7,6 +7,7 @@
 #include "bridge/Bridge.h"
 #include "bridge/Payload.h"
 #include "meeting/MeetingRecorder.h"
+#include "screen/ReadPage.h"
 
 namespace nimbo {
 namespace {
@@ -102,11 +103,20 @@ void AppDelegate::handle(Overlay& overlay, const BridgeMessage& message) {
         MeetingRecorder::shared().stop([web = overlay.weak_from_this(), id = *message.id] {
             if (auto page = web.lock()) Bridge::resolve(page->web(), id, true);
         });
+    } else if (channel == "nimbo:read-page") {
+        // The page's screen count changes nothing: reading scrolls nothing.
+        if (!message.id) return;
+        platform_.queues().async(platform::Priority::userInitiated,
+                                 [&main = platform_.main(), page = overlay.weak_from_this(), id = *message.id] {
+                                     main.post([page, id, reading = ReadPage::read()] {
+                                         if (auto asked = page.lock()) Bridge::resolve(asked->web(), id, reading);
+                                     });
+                                 });
     } else if (channel == "nimbo:meeting-now") {
         answer(MeetingRecorder::shared().state());
     } else if (message.kind == "invoke") {
-        // Channels this shell doesn't handle, and two whose owners are not here yet:
-        // "nimbo:guide-now" (the walk-through's pointing) and "nimbo:read-page" (the page reader).
+        // Channels this shell doesn't handle, and one whose owner is not here yet:
+        // "nimbo:guide-now" (the walk-through's pointing).
         answer(std::nullopt);
     }
 }

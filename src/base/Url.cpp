@@ -98,6 +98,15 @@ bool Url::hasAuthorityHost() const {
 std::string Url::path() const {
     return part(CURLUPART_PATH);
 }
+std::optional<std::string> Url::decodedPath() const {
+    UrlHandle url;
+    if (curl_url_set(url.handle, CURLUPART_URL, text_.c_str(), kParseFlags) != CURLUE_OK) return std::nullopt;
+    char* value = nullptr;
+    if (curl_url_get(url.handle, CURLUPART_PATH, &value, CURLU_URLDECODE) != CURLUE_OK || !value) return std::nullopt;
+    std::string out(value);
+    curl_free(value);
+    return out;
+}
 std::string Url::user() const {
     return part(CURLUPART_USER);
 }

@@ -24,6 +24,9 @@ public:
     bool hasAuthorityHost() const;
     std::optional<int> port() const;
     std::string path() const;
+    // The path percent-decoded, as a file system names it; absent when it
+    // decodes to a control character (a NUL would cut the name short).
+    std::optional<std::string> decodedPath() const;
     std::string user() const;
     std::string password() const;
     std::optional<std::string> fragment() const;

@@ -7,6 +7,7 @@
 #include "platform/ControlWindow.h"
 #include "platform/Cookies.h"
 #include "platform/Defaults.h"
+#include "platform/Documents.h"
 #include "platform/Environment.h"
 #include "platform/Haptics.h"
 #include "platform/Images.h"
@@ -61,6 +62,7 @@ public:
     virtual Pasteboard& pasteboard() = 0;
     virtual RunningApps& runningApps() = 0;
     virtual Haptics& haptics() = 0;
+    virtual Documents& documents() = 0;
 };
 
 }  // namespace nimbo::platform

@@ -23,11 +23,19 @@ TEST_F(OverlayDispatcherTest, UnknownInvokeIsAnsweredNullAndUnknownSendIgnored) 
 TEST_F(OverlayDispatcherTest, ChannelsHandledElsewhereOrNotYetAnswerNull) {
     EXPECT_EQ(invoke("nimbo:pref-set", Json{{"key", "cursor"}, {"value", 1}}), nullptr) << "the control center's";
     EXPECT_FALSE(Prefs::get(sim, "cursor"));
-    for (const char* later : {"nimbo:guide-now", "nimbo:read-page"}) EXPECT_EQ(invoke(later), nullptr);
+    EXPECT_EQ(invoke("nimbo:guide-now"), nullptr);
     EXPECT_EQ(invoke("nimbo:meeting-start", Json{{"id", 7}}), (Json{{"ok", false}}));
     EXPECT_EQ(invoke("nimbo:caption-size", Json{{"w", 1}}), "no answer") << "matched, and left alone";
     send("nimbo:haptic");
     EXPECT_EQ(sim.feel.taps, 1);
+}
+
+TEST_F(OverlayDispatcherTest, PageReadingIsAnsweredOnceTheBackgroundReadIsDone) {
+    EXPECT_EQ(invoke("nimbo:read-page", Json{{"maxScreens", 3}}), "no answer");
+    sim.background.drain();
+    sim.runUntilIdle();
+    ASSERT_EQ(web().resolved().size(), 1u);
+    EXPECT_EQ(web().resolved().back().second, (Json{{"ok", false}, {"why", "nothing is in front to read"}}));
 }
 
 TEST_F(OverlayDispatcherTest, ClipboardAnswersItsFirst20000Characters) {

@@ -12,6 +12,7 @@
 #include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimApplication.h"
 #include "platform/sim/SimControlWindow.h"
+#include "platform/sim/SimDocuments.h"
 #include "platform/sim/SimImages.h"
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimKeyTaps.h"
@@ -148,6 +149,7 @@ public:
     platform::Pasteboard& pasteboard() override { return clipboard; }
     platform::RunningApps& runningApps() override { return apps; }
     platform::Haptics& haptics() override { return feel; }
+    platform::Documents& documents() override { return files; }
 
     // Moves virtual time forward, running main-queue work at its due times.
     void advance(double seconds) { mainQueue.advance(seconds); }
@@ -182,6 +184,7 @@ public:
     SimPasteboard clipboard;
     SimRunningApps apps{app};
     SimHaptics feel;
+    SimDocuments files;
 };
 
 }  // namespace nimbo::sim
