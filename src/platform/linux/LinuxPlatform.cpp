@@ -4,6 +4,7 @@
 
 #include "platform/Unavailable.h"
 #include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/documents/FileDocuments.h"
 #include "platform/linux/glib/GLibMainQueue.h"
 #include "platform/linux/glib/MonotonicClock.h"
 #include "platform/linux/glib/ThreadPool.h"
@@ -76,6 +77,7 @@ public:
     platform::Pasteboard& pasteboard() override { return pasteboard_; }
     platform::RunningApps& runningApps() override { return runningApps_; }
     platform::Haptics& haptics() override { return haptics_; }
+    platform::Documents& documents() override { return documents_; }
 
 private:
     // The name an application gives itself on the accessibility bus.
@@ -114,6 +116,7 @@ private:
     GtkPasteboard pasteboard_;
     WindowManagerApps runningApps_;
     platform::UnavailableHaptics haptics_;
+    documents::FileDocuments documents_;
 };
 
 }  // namespace

@@ -297,6 +297,8 @@ platform::AXValue axValue(const ElementFacts& facts, const std::string& name,
         if (holdsCheck(facts.role)) return facts.states.has(ATSPI_STATE_CHECKED) ? 1.0 : 0.0;
         if (facts.text) return *facts.text;
         if (facts.number) return *facts.number;
+        // A label's text is its name: toolkits give labels no value of their own.
+        if (axRole(facts.role, facts.states).role == "AXStaticText") return text(facts.name);
         return std::monostate{};
     }
     if (name == "AXPlaceholderValue") return text(attribute(facts, "placeholder-text"));

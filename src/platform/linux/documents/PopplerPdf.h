@@ -1,0 +1,13 @@
+#pragma once
+// A PDF opened with poppler-glib.
+#include <memory>
+#include <string>
+
+#include "platform/Documents.h"
+
+namespace nimbo::documents {
+
+// Null when the file is missing, damaged or locked by a password.
+std::unique_ptr<platform::PdfDocument> openPdf(const std::string& path);
+
+}  // namespace nimbo::documents
