@@ -34,7 +34,7 @@
 //                       key taps' poster; paste is Ctrl+V, or Ctrl+Shift+V in a terminal (WM_CLASS)
 //  [x] Pasteboard       GTK's CLIPBOARD: every target read with bounded waits and offered back
 //                       byte for byte; XFixes owner changes counted
-//  [x] Documents        PDF by poppler-glib; DOCX and ODT by libarchive + libxml2; HTML by libxml2;
+//  [x] Documents        PDF by Poppler (C++); DOCX and ODT by libarchive + libxml2; HTML by libxml2;
 //                       RTF and plain text (UTF-8, UTF-16, else Windows-1252) read here
 // Lacking:
 //  [ ] Wayland sessions (X11 and XWayland only; GDK is held to its X11 backend)

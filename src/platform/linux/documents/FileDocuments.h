@@ -1,5 +1,5 @@
 #pragma once
-// Documents on disk: PDF through poppler-glib, Word and OpenDocument through
+// Documents on disk: PDF through Poppler, Word and OpenDocument through
 // libarchive and libxml2, HTML through libxml2's HTML parser, RTF and plain
 // text read here. Word 97's binary format is not read (no kept library reads it).
 #include "platform/Documents.h"

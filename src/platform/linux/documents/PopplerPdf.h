@@ -1,5 +1,5 @@
 #pragma once
-// A PDF opened with poppler-glib.
+// A PDF opened with Poppler's C++ binding.
 #include <memory>
 #include <string>
 
