@@ -204,13 +204,8 @@ private:
             --toSkip_;
             return;
         }
-        if (c < 0x80) {
-            emit(c);
-        } else if (c < 0xA0) {
-            emit(kWindows1252[c - 0x80]);
-        } else {
-            emit(c);
-        }
+        // Windows-1252 differs from Latin-1 only in 0x80-0x9F.
+        emit(c >= 0x80 && c < 0xA0 ? kWindows1252[c - 0x80] : c);
     }
 
     void unicode(char32_t code) {
