@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <unordered_set>
 
+#include "platform/linux/atspi/PageText.h"
+
 namespace nimbo::atspi {
 namespace {
 
@@ -19,6 +21,8 @@ constexpr auto kRetryDirect = std::chrono::seconds(10);
 constexpr auto kRetryBus = std::chrono::seconds(5);
 constexpr size_t kStoreLimit = 50000;
 constexpr const char* kRoot = "/org/a11y/atspi/accessible/root";
+// A socket holds one plug; a few more are asked for in case.
+constexpr int kMostEmbedded = 4;
 
 std::string key(const ObjectRef& ref) {
     return ref.bus + '\n' + ref.path;
@@ -274,6 +278,9 @@ std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, si
                 continue;
             }
             readRole(replies, starts[i], waiting.facts, waiting.ref == element.ref, keys);
+            if (waiting.facts.children.empty() && waiting.facts.childCount > 0) {
+                waiting.facts.children = embedded(*way, waiting.ref.path, waiting.facts.childCount, deadline);
+            }
             store(waiting.ref, waiting.facts);
             if (waiting.ref == element.ref) answer = waiting.facts;
             for (const ObjectRef& child : waiting.facts.children) {
@@ -307,6 +314,22 @@ std::optional<ElementFacts> AtspiAccessibility::facts(const Element& element, si
         second = std::move(nextSecond);
     }
     return answer;
+}
+
+std::vector<ObjectRef> AtspiAccessibility::embedded(const Route& route, const std::string& path, int count,
+                                                    Deadline deadline) {
+    // A socket (a web view's, whose page another process shows) lists no
+    // children but names the one plugged into it when asked by index.
+    std::vector<Call> calls;
+    for (int i = 0; i < std::min(count, kMostEmbedded); ++i) {
+        calls.push_back(
+            Call{"", path, "org.a11y.atspi.Accessible", "GetChildAtIndex", adoptVariant(g_variant_new("(i)", i))});
+    }
+    std::vector<ObjectRef> found;
+    for (const Reply& reply : send(route, std::move(calls), deadline)) {
+        if (auto ref = readOneRef(reply)) found.push_back(std::move(*ref));
+    }
+    return found;
 }
 
 platform::AXRef AtspiAccessibility::firstMatch(const Element& root, uint32_t role, Deadline deadline) {
@@ -379,6 +402,11 @@ bool isSpecial(const std::string& name) {
 
 std::optional<std::vector<platform::AXValue>> AtspiAccessibility::copyMultiple(const platform::AXRef& element,
                                                                                const std::vector<std::string>& names) {
+    if (auto* run = dynamic_cast<TextRun*>(element.get())) {
+        std::vector<platform::AXValue> values;
+        for (const std::string& name : names) values.push_back(runValue(*run, name));
+        return values;
+    }
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;
     auto known = facts(*own, readAhead_, std::any_of(names.begin(), names.end(), fromStates));
@@ -396,6 +424,11 @@ std::optional<std::vector<platform::AXValue>> AtspiAccessibility::copyMultiple(c
 }
 
 std::optional<platform::AXValue> AtspiAccessibility::copy(const platform::AXRef& element, const std::string& name) {
+    if (auto* run = dynamic_cast<TextRun*>(element.get())) {
+        platform::AXValue value = runValue(*run, name);
+        if (std::holds_alternative<std::monostate>(value)) return std::nullopt;
+        return value;
+    }
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;
     if (isSpecial(name)) return special(*own, name);
@@ -414,7 +447,28 @@ platform::AXValue AtspiAccessibility::valueOf(const Element& element, const Elem
     double timeout = element.timeout;
     auto inMenus = [&](const ObjectRef& ref, MenuPart part) { return elementFor(ref, timeout, part); };
     if (auto value = menuValue(element.part, element.ref, facts, name, inMenus)) return *value;
+    if (name == "AXChildren" && facts.pageText) return pageChildren(element, facts);
     return axValue(facts, name, [&](const ObjectRef& ref) { return elementFor(ref, timeout); });
+}
+
+platform::AXValue AtspiAccessibility::pageChildren(const Element& element, const ElementFacts& facts) {
+    std::vector<platform::AXRef> list;
+    size_t runs = 0;
+    for (const PagePiece& piece : pagePieces(*facts.pageText, facts.children.size())) {
+        if (piece.text) {
+            list.push_back(std::make_shared<TextRun>(element.ref, runs++, *piece.text, element.timeout));
+        } else {
+            list.push_back(elementFor(facts.children[piece.child], element.timeout));
+        }
+    }
+    return platform::AXValue(std::move(list));
+}
+
+platform::AXValue AtspiAccessibility::runValue(const TextRun& run, const std::string& name) {
+    if (name == "AXRole") return std::string("AXStaticText");
+    if (name == "AXValue") return run.text;
+    if (name == "AXParent") return elementFor(run.owner, run.timeout);
+    return std::monostate{};
 }
 
 platform::AXRef AtspiAccessibility::elementAtPosition(const platform::AXRef& application, Point point) {
@@ -473,6 +527,7 @@ platform::AXRef AtspiAccessibility::elementAtPosition(const platform::AXRef& app
 }
 
 std::optional<int> AtspiAccessibility::pid(const platform::AXRef& element) {
+    if (auto* run = dynamic_cast<TextRun*>(element.get())) return pidOfBus(run->owner.bus, deadlineIn(run->timeout));
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;
     return pidOfBus(own->ref.bus, deadlineIn(own->timeout));

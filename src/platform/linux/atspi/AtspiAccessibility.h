@@ -56,6 +56,17 @@ private:
         // Reached down from a menu bar: read in the menus' shape, shortcuts included.
         const MenuPart part;
     };
+    // A run of a web element's text between the elements inside it, shown
+    // as a static-text leaf of its own (PageText.h).
+    class TextRun final : public platform::AXElement {
+    public:
+        TextRun(ObjectRef element, size_t index, std::string said, double seconds)
+            : owner(std::move(element)), at(index), text(std::move(said)), timeout(seconds) {}
+        const ObjectRef owner;
+        const size_t at;
+        const std::string text;
+        const double timeout;
+    };
     struct Route {
         std::shared_ptr<CallPipe> pipe;
         std::string destination;  // empty on a connection straight to the application
@@ -85,11 +96,16 @@ private:
     void forget(const ObjectRef& ref);
     platform::AXRef elementFor(const ObjectRef& ref, double timeout, MenuPart part = MenuPart::none);
     std::optional<platform::AXValue> special(const Element& element, const std::string& name);
+    platform::AXValue runValue(const TextRun& run, const std::string& name);
+    // A web element's children with the runs of its own text between them.
+    platform::AXValue pageChildren(const Element& element, const ElementFacts& facts);
     // An attribute from what was read of the element.
     platform::AXValue valueOf(const Element& element, const ElementFacts& facts, const std::string& name);
     platform::AXRef focusedWindow(const Element& application, Deadline deadline);
     // The address of the document a window shows (WindowDocument.cpp).
     std::optional<platform::AXValue> document(const Element& element, Deadline deadline);
+    // The children of an element that names them only one by one.
+    std::vector<ObjectRef> embedded(const Route& route, const std::string& path, int count, Deadline deadline);
     platform::AXRef firstMatch(const Element& root, uint32_t role, Deadline deadline);
     platform::AXRef focusedBelow(const Element& window, Deadline deadline);
     platform::AXError setFocused(const Element& element, const platform::AXValue& value);

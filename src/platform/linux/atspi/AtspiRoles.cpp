@@ -55,6 +55,10 @@ AXRoleName axRole(uint32_t atspiRole, States states) {
         case ATSPI_ROLE_TREE:
             return {"AXOutline", {}};
         case ATSPI_ROLE_TABLE_CELL:
+        case ATSPI_ROLE_TABLE_COLUMN_HEADER:
+        case ATSPI_ROLE_TABLE_ROW_HEADER:
+        case ATSPI_ROLE_COLUMN_HEADER:
+        case ATSPI_ROLE_ROW_HEADER:
             return {"AXCell", {}};
         case ATSPI_ROLE_LIST_ITEM:
         case ATSPI_ROLE_TABLE_ROW:
@@ -113,6 +117,29 @@ AXRoleName axRole(uint32_t atspiRole, States states) {
 
 bool holdsText(uint32_t atspiRole) {
     return atspiRole == ATSPI_ROLE_ENTRY || atspiRole == ATSPI_ROLE_TEXT || atspiRole == ATSPI_ROLE_COMBO_BOX;
+}
+
+bool holdsPageText(uint32_t atspiRole) {
+    switch (atspiRole) {
+        case ATSPI_ROLE_DOCUMENT_WEB:
+        case ATSPI_ROLE_PARAGRAPH:
+        case ATSPI_ROLE_HEADING:
+        case ATSPI_ROLE_LINK:
+        case ATSPI_ROLE_SECTION:
+        case ATSPI_ROLE_LIST_ITEM:
+        case ATSPI_ROLE_TABLE_CELL:
+        case ATSPI_ROLE_TABLE_COLUMN_HEADER:
+        case ATSPI_ROLE_TABLE_ROW_HEADER:
+        case ATSPI_ROLE_COLUMN_HEADER:
+        case ATSPI_ROLE_ROW_HEADER:
+        case ATSPI_ROLE_BLOCK_QUOTE:
+        case ATSPI_ROLE_ARTICLE:
+        case ATSPI_ROLE_DESCRIPTION_TERM:
+        case ATSPI_ROLE_DESCRIPTION_VALUE:
+            return true;
+        default:
+            return false;
+    }
 }
 
 bool holdsNumber(uint32_t atspiRole) {

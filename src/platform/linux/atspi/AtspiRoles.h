@@ -22,6 +22,9 @@ AXRoleName axRole(uint32_t atspiRole, States states);
 
 // Roles whose text content is the element's value (a password's never is).
 bool holdsText(uint32_t atspiRole);
+// Roles in which a browser keeps a page's text, with a placeholder character
+// for each element inside it (PageText.h).
+bool holdsPageText(uint32_t atspiRole);
 // Roles with a number for a value (sliders, spinners, progress).
 bool holdsNumber(uint32_t atspiRole);
 // Roles whose value is whether they are checked.

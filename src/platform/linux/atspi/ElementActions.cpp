@@ -273,6 +273,10 @@ platform::AXRef AtspiAccessibility::focusedBelow(const Element& window, Deadline
 }
 
 bool AtspiAccessibility::same(const platform::AXRef& a, const platform::AXRef& b) {
+    auto* firstRun = dynamic_cast<TextRun*>(a.get());
+    auto* secondRun = dynamic_cast<TextRun*>(b.get());
+    if (firstRun || secondRun)
+        return firstRun && secondRun && firstRun->owner == secondRun->owner && firstRun->at == secondRun->at;
     auto* first = dynamic_cast<Element*>(a.get());
     auto* second = dynamic_cast<Element*>(b.get());
     // An item that opens a submenu and that menu are one AT-SPI element, two here.

@@ -56,13 +56,14 @@ void readProperties(GVariant* all, ElementFacts& facts) {
     }
 }
 
-enum class RolePart { states, children, text, number, url, documentUrl, visibleChildren, keyBinding };
+enum class RolePart { states, children, text, pageText, number, url, documentUrl, visibleChildren, keyBinding };
 
 std::vector<RolePart> roleParts(const ElementFacts& facts, bool withStates, bool withKeys) {
     std::vector<RolePart> parts;
     if (withStates || !isStateless(facts.role)) parts.push_back(RolePart::states);
     if (facts.childCount != 0) parts.push_back(RolePart::children);
     if (holdsText(facts.role)) parts.push_back(RolePart::text);
+    if (holdsPageText(facts.role)) parts.push_back(RolePart::pageText);
     if (holdsNumber(facts.role)) parts.push_back(RolePart::number);
     if (isLink(facts.role)) parts.push_back(RolePart::url);
     if (isDocument(facts.role)) parts.push_back(RolePart::documentUrl);
@@ -130,6 +131,7 @@ std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts, 
                 calls.push_back(call(path, kAccessible, "GetChildren"));
                 break;
             case RolePart::text:
+            case RolePart::pageText:
                 calls.push_back(call(path, "org.a11y.atspi.Text", "GetText", args(g_variant_new("(ii)", 0, -1))));
                 break;
             case RolePart::number:
@@ -174,6 +176,13 @@ void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& fac
                     const gchar* text = nullptr;
                     g_variant_get(body, "(&s)", &text);
                     facts.text = text;
+                }
+                break;
+            case RolePart::pageText:
+                if (GVariant* body = bodyOf(reply, "(s)")) {
+                    const gchar* text = nullptr;
+                    g_variant_get(body, "(&s)", &text);
+                    facts.pageText = text;
                 }
                 break;
             case RolePart::number:

@@ -41,6 +41,8 @@ struct ElementFacts {
     std::optional<std::array<int, 4>> extents;  // x, y, width, height on the screen
     // Asked only of the roles that have them.
     std::optional<std::string> text;
+    // A web element's own text, a placeholder where each child sits.
+    std::optional<std::string> pageText;
     std::optional<double> number;
     std::optional<std::string> url;
     std::optional<std::vector<ObjectRef>> visibleChildren;
