@@ -87,15 +87,15 @@ class WebPageTextTest : public ::testing::Test {
 protected:
     WebPageTextTest() {
         writeFile(folder_.path() + "/page.html", article(words_));
-        app_ =
-            std::make_unique<Child>(std::vector<std::string>{NIMBO_TEST_WEB_PAGE, folder_.path() + "/page.html"},
-                                    std::vector<std::pair<std::string, std::string>>{}, folder_.path() + "/stdout.txt");
         Elements::attach(desktop());
     }
     ~WebPageTextTest() override { Elements::detach(desktop()); }
 
     // The page's window once it shows its page and is on the accessibility bus.
     platform::AXRef window() {
+        app_ =
+            std::make_unique<Child>(std::vector<std::string>{NIMBO_TEST_WEB_PAGE, folder_.path() + "/page.html"},
+                                    std::vector<std::pair<std::string, std::string>>{}, folder_.path() + "/stdout.txt");
         bool ready = waitUntil(
             [&] { return readFile(folder_.path() + "/stdout.txt").find("ready\n") != std::string::npos; }, 30);
         if (!ready) return nullptr;
@@ -142,6 +142,30 @@ TEST_F(WebPageTextTest, GatheredDepthFirstEveryWordComesOnceInPageOrder) {
     std::string gathered;
     for (const auto& text : texts) gathered += text + "\n";
     EXPECT_EQ(tokens(gathered), expected) << gathered;
+}
+
+TEST_F(WebPageTextTest, ABrowserWindowInFrontIsReadAsItsWebPage) {
+    auto openbox = startOpenbox();
+    ASSERT_TRUE(openbox) << "openbox manages windows";
+    ASSERT_TRUE(window());
+    ASSERT_TRUE(waitUntil([&] {
+        auto front = desktop().application().frontApplication();
+        return front && front->pid == app_->pid();
+    })) << "the browser window is in front";
+    LogLines log;
+    Json read;
+    std::vector<std::string> expected = tokens(Words().next(words_.made()));
+    waitUntil(
+        [&] {
+            ReadPage::forget();
+            read = ReadPage::read();
+            return read.value("ok", false) && tokens(read.value("text", "")).size() >= expected.size();
+        },
+        10);
+    ASSERT_TRUE(read.value("ok", false)) << read.dump();
+    EXPECT_EQ(tokens(read.value("text", "")), expected);
+    EXPECT_TRUE(std::any_of(log.lines.begin(), log.lines.end(),
+                            [](const std::string& line) { return line.find("(web page, ") != std::string::npos; }));
 }
 
 }  // namespace
