@@ -4,6 +4,7 @@
 // Gathered depth first, every word of the page comes once, in page order.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <sstream>
 
@@ -142,6 +143,34 @@ TEST_F(WebPageTextTest, GatheredDepthFirstEveryWordComesOnceInPageOrder) {
     std::string gathered;
     for (const auto& text : texts) gathered += text + "\n";
     EXPECT_EQ(tokens(gathered), expected) << gathered;
+}
+
+TEST_F(WebPageTextTest, TheElementWalkFindsThePageLinksInViewOnceEach) {
+    auto shown = window();
+    ASSERT_TRUE(shown);
+    std::vector<Elements::Node> nodes;
+    auto links = [&] {
+        std::vector<std::string> names;
+        for (const auto& node : nodes) {
+            if (node.role == "AXLink") names.push_back(node.name);
+        }
+        return names;
+    };
+    waitUntil(
+        [&] {
+            nodes = Elements::walk(shown, Rect{{0, 0}, {1920, 1080}}, 2.0);
+            return !links().empty();
+        },
+        10);
+    // The page's first links are in view, each a target once; the runs of
+    // text around them add none of their own.
+    auto names = links();
+    EXPECT_THAT(names, ::testing::IsSupersetOf({"w006", "w027 w028", "w054"}));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(std::adjacent_find(names.begin(), names.end()), names.end());
+    for (const auto& node : nodes) {
+        EXPECT_NE(node.role, "AXStaticText") << node.name;
+    }
 }
 
 TEST_F(WebPageTextTest, ABrowserWindowInFrontIsReadAsItsWebPage) {

@@ -321,7 +321,9 @@ std::vector<ObjectRef> AtspiAccessibility::embedded(const Route& route, const st
     // A socket (a web view's, whose page another process shows) lists no
     // children but names the one plugged into it when asked by index.
     std::vector<Call> calls;
-    for (int i = 0; i < std::min(count, kMostEmbedded); ++i) {
+    const int asked = std::min(count, kMostEmbedded);
+    calls.reserve(static_cast<size_t>(asked));
+    for (int i = 0; i < asked; ++i) {
         calls.push_back(
             Call{"", path, "org.a11y.atspi.Accessible", "GetChildAtIndex", adoptVariant(g_variant_new("(i)", i))});
     }
@@ -404,6 +406,7 @@ std::optional<std::vector<platform::AXValue>> AtspiAccessibility::copyMultiple(c
                                                                                const std::vector<std::string>& names) {
     if (auto* run = dynamic_cast<TextRun*>(element.get())) {
         std::vector<platform::AXValue> values;
+        values.reserve(names.size());
         for (const std::string& name : names) values.push_back(runValue(*run, name));
         return values;
     }
