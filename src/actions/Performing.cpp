@@ -4,6 +4,7 @@
 #include "actions/Typing.h"
 #include "base/Text.h"
 #include "base/Url.h"
+#include "screen/ScrollTo.h"
 
 namespace nimbo::Actions {
 namespace {
@@ -16,9 +17,9 @@ Outcome failed(std::string why) {
     return {false, std::move(why)};
 }
 
-// Finding words on the page in front is not built yet; it says so rather than pretend.
-Outcome scrollToWords(const std::string& /*words*/) {
-    return failed("I can't scroll to words yet");
+Outcome scrollToWords(const std::string& words) {
+    auto scrolled = ScrollTo::text(words);
+    return {scrolled.ok, scrolled.why};
 }
 
 // Plain text on the clipboard, in place of whatever was there.

@@ -43,6 +43,18 @@ enum class AXError : int {
     noValue = -25212,
 };
 
+// The question of "AXUIElementsForSearchPredicate": elements under a root
+// whose text holds `text`, in reading order.
+struct AXSearch {
+    std::string searchKey = "AXAnyTypeSearchKey";
+    // As the user gave it; the backend decides how loosely it matches.
+    std::string text;
+    std::string direction = "AXDirectionNext";
+    int resultsLimit = 0;
+    bool immediateDescendantsOnly = false;
+    bool visibleOnly = false;
+};
+
 // Safe to call from any thread; a request to an application that does not
 // answer gives up after that element's messaging time-out.
 class Accessibility {
@@ -60,11 +72,18 @@ public:
     // The deepest element of an application at a global top-left point; null when none.
     virtual AXRef elementAtPosition(const AXRef& application, Point point) = 0;
     virtual std::optional<int> pid(const AXRef& element) = 0;
-    // Performs an action by its AX name ("AXPress": the control's default action).
+    // Performs an action by its AX name ("AXPress": the control's default
+    // action; "AXScrollToVisible": scroll its containers until it is in view).
     virtual AXError performAction(const AXRef& element, const std::string& action) = 0;
     // Sets a settable attribute: "AXSelectedText" (text replacing the selection,
-    // or inserted at the caret), "AXFocused" (true).
+    // or inserted at the caret), "AXFocused" (true), a scroll bar's "AXValue"
+    // (a number from 0, the top, to 1, the bottom).
     virtual AXError setAttribute(const AXRef& element, const std::string& name, const AXValue& value) = 0;
+    // Whether an attribute of the element can be set; false when that can't be told.
+    virtual bool isSettable(const AXRef& element, const std::string& name) = 0;
+    // The elements the search finds under `root`; absent when the query
+    // fails or the backend can't search there.
+    virtual std::optional<std::vector<AXRef>> search(const AXRef& root, const AXSearch& query) = 0;
     // The element with keyboard focus across the desktop; null when none can be told.
     virtual AXRef focusedElement() = 0;
     // Whether two references name the same element of the same application.

@@ -132,12 +132,10 @@ TEST_F(OfferAcceptingTest, ScrollingRunsOffTheMainThreadAndARefusalIsReportedWit
     sim.runUntilIdle();
     EXPECT_EQ(answer(caption(), 3), nullptr);
     settle();
-    const Json refused{
-        {"id", "s"}, {"ok", false}, {"why", "I can't scroll to words yet"}, {"by", "click"}, {"kind", "scroll"}};
+    const Json refused{{"id", "s"}, {"ok", false}, {"why", "no window in front"}, {"by", "click"}, {"kind", "scroll"}};
     EXPECT_EQ(answer(caption(), 3), refused);
     EXPECT_EQ(done(overlay()), std::vector<Json>{refused});
-    EXPECT_EQ(sim.output.lines,
-              std::vector<std::string>{"nimbo: offer scroll by click — refused: I can't scroll to words yet"});
+    EXPECT_EQ(sim.output.lines, std::vector<std::string>{"nimbo: offer scroll by click — refused: no window in front"});
     Actions::Pending flying;
     flying.kind = "fly";
     Actions::report("tap", flying, false, std::nullopt);

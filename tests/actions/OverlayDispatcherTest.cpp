@@ -99,6 +99,31 @@ TEST_F(OverlayDispatcherTest, ScrollingWaitsForAutoWalkAndStaysWithinBounds) {
     EXPECT_EQ(Scrolling::pages(Json{{"pages", "1"}}), 0.85);
 }
 
+TEST_F(OverlayDispatcherTest, ScrollsRunOffTheMainThreadAndAnswerWithTheirWhy) {
+    Prefs::set(sim, "spatial", Json{{"autoWalk", true}});
+    auto sheets = sim.ax.addApp(9);
+    auto window = sim.ax.add(sheets, "AXWindow", "", {{0, 0}, {800, 600}});
+    sheets->attributes["AXFocusedWindow"] = platform::AXRef(window);
+    sim.ax.add(window, "AXStaticText", "Totals for March", {{10, 10}, {200, 20}});
+    sim.app.front = platform::RunningApp{9, "Sheets"};
+
+    EXPECT_EQ(invoke("nimbo:scroll", Json{{"pages", 5}}), "no answer");
+    EXPECT_EQ(invoke("nimbo:scroll-to", Json{{"find", 7}}), "no answer");
+    EXPECT_EQ(invoke("nimbo:scroll-to", Json{{"find", "totals  for march"}}), "no answer");
+    sim.background.drain();
+    sim.runUntilIdle();
+    auto answers = web().resolved();
+    ASSERT_EQ(answers.size(), 3U);
+    EXPECT_EQ(answers[0].second, (Json{{"ok", false}, {"why", "no scrollable area in Sheets"}}));
+    EXPECT_EQ(answers[1].second, (Json{{"ok", false}, {"why", "nothing to look for"}}));
+    EXPECT_EQ(answers[2].second, (Json{{"ok", true}, {"why", nullptr}}));
+    EXPECT_EQ(sim.output.lines, (std::vector<std::string>{
+                                    "nimbo: auto walk scroll — not scrolled: no scrollable area in Sheets",
+                                    "nimbo: scroll to the words — not scrolled: nothing to look for",
+                                    "nimbo: scroll to the words — scrolled",
+                                }));
+}
+
 TEST_F(OverlayDispatcherTest, PagesOpenOnlyTheServersOwnPagesByPlainPaths) {
     const std::string longest = "/board/" + std::string(592, 'a');
     for (const auto* path : {"/settings", "/boards x", "/boards?<b>", "/boardsy", "/learn\n/x"}) {

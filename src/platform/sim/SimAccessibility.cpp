@@ -175,7 +175,30 @@ platform::AXError SimAccessibility::setAttribute(const platform::AXRef& element,
         if (!sim->ignoresWrites) std::get<std::string>(current->second) += *text;
         return platform::AXError::success;
     }
+    if (sim->settable.contains(name)) {
+        if (auto refusal = sim->writeResults.find(name); refusal != sim->writeResults.end()) {
+            if (refusal->second != platform::AXError::success) return refusal->second;
+        }
+        sim->attributes[name] = value;
+        return platform::AXError::success;
+    }
     return platform::AXError::attributeUnsupported;
+}
+
+bool SimAccessibility::isSettable(const platform::AXRef& element, const std::string& name) {
+    if (!answering(element)) return false;
+    return static_cast<const SimElement&>(*element).settable.contains(name);
+}
+
+std::optional<std::vector<platform::AXRef>> SimAccessibility::search(const platform::AXRef& root,
+                                                                     const platform::AXSearch& query) {
+    searches.push_back(query);
+    if (!answering(root)) return std::nullopt;
+    const auto& results = static_cast<const SimElement&>(*root).searchResults;
+    if (!results) return std::nullopt;
+    auto found = results->find(query.text);
+    if (found == results->end()) return std::vector<platform::AXRef>{};
+    return found->second;
 }
 
 }  // namespace nimbo::sim

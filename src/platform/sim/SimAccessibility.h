@@ -5,6 +5,8 @@
 // applications can be played exactly.
 #include <map>
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -26,6 +28,13 @@ public:
     bool ignoresWrites = false;
     // "AXFocused" cannot be set.
     bool refusesFocus = false;
+    // Attributes that may be set ("AXValue" of a scroll bar takes a number).
+    std::set<std::string> settable;
+    // What a write of a settable attribute answers; writes not listed succeed.
+    std::map<std::string, platform::AXError> writeResults;
+    // What the system's text search under this element answers, by the text
+    // searched for (a text not listed finds nothing); absent: it can't search here.
+    std::optional<std::map<std::string, std::vector<platform::AXRef>>> searchResults;
 };
 using SimRef = std::shared_ptr<SimElement>;
 
@@ -66,6 +75,9 @@ public:
     platform::AXError performAction(const platform::AXRef& element, const std::string& action) override;
     platform::AXError setAttribute(const platform::AXRef& element, const std::string& name,
                                    const platform::AXValue& value) override;
+    bool isSettable(const platform::AXRef& element, const std::string& name) override;
+    std::optional<std::vector<platform::AXRef>> search(const platform::AXRef& root,
+                                                       const platform::AXSearch& query) override;
     platform::AXRef focusedElement() override { return focused; }
     bool same(const platform::AXRef& a, const platform::AXRef& b) override { return a && a == b; }
 
@@ -78,6 +90,8 @@ public:
     // Actions and attribute writes asked for, answered or not.
     int actionsAsked = 0;
     int writesAsked = 0;
+    // Every text search asked for, in order.
+    std::vector<platform::AXSearch> searches;
 
 private:
     // The application answering for `element`, after charging its delay; null when it fails.

@@ -392,13 +392,18 @@ std::optional<platform::AXValue> AtspiAccessibility::special(const Element& elem
         }
         return std::nullopt;
     }
+    if (name == "AXVerticalScrollBar") {
+        if (auto bar = verticalScrollBar(element, deadline)) return platform::AXValue(bar);
+        return std::nullopt;
+    }
     if (name == "AXDocument") return document(element, deadline);
     return std::nullopt;
 }
 
 namespace {
 bool isSpecial(const std::string& name) {
-    return name == "AXWindows" || name == "AXFocusedWindow" || name == "AXMenuBar" || name == "AXDocument";
+    return name == "AXWindows" || name == "AXFocusedWindow" || name == "AXMenuBar" || name == "AXDocument" ||
+           name == "AXVerticalScrollBar";
 }
 }  // namespace
 
@@ -408,6 +413,12 @@ std::optional<std::vector<platform::AXValue>> AtspiAccessibility::copyMultiple(c
         std::vector<platform::AXValue> values;
         values.reserve(names.size());
         for (const std::string& name : names) values.push_back(runValue(*run, name));
+        return values;
+    }
+    if (const auto* span = dynamic_cast<const TextSpan*>(element.get())) {
+        std::vector<platform::AXValue> values;
+        values.reserve(names.size());
+        for (const std::string& name : names) values.push_back(spanValue(*span, name).value_or(std::monostate{}));
         return values;
     }
     auto* own = dynamic_cast<Element*>(element.get());
@@ -432,6 +443,7 @@ std::optional<platform::AXValue> AtspiAccessibility::copy(const platform::AXRef&
         if (std::holds_alternative<std::monostate>(value)) return std::nullopt;
         return value;
     }
+    if (const auto* span = dynamic_cast<const TextSpan*>(element.get())) return spanValue(*span, name);
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;
     if (isSpecial(name)) return special(*own, name);
@@ -531,6 +543,7 @@ platform::AXRef AtspiAccessibility::elementAtPosition(const platform::AXRef& app
 
 std::optional<int> AtspiAccessibility::pid(const platform::AXRef& element) {
     if (auto* run = dynamic_cast<TextRun*>(element.get())) return pidOfBus(run->owner.bus, deadlineIn(run->timeout));
+    if (const auto* span = dynamic_cast<const TextSpan*>(element.get())) return pid(span->text);
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;
     return pidOfBus(own->ref.bus, deadlineIn(own->timeout));

@@ -40,6 +40,9 @@ public:
     platform::AXError performAction(const platform::AXRef& element, const std::string& action) override;
     platform::AXError setAttribute(const platform::AXRef& element, const std::string& name,
                                    const platform::AXValue& value) override;
+    bool isSettable(const platform::AXRef& element, const std::string& name) override;
+    std::optional<std::vector<platform::AXRef>> search(const platform::AXRef& root,
+                                                       const platform::AXSearch& query) override;
     platform::AXRef focusedElement() override;
     bool same(const platform::AXRef& a, const platform::AXRef& b) override;
 
@@ -66,6 +69,18 @@ private:
         const size_t at;
         const std::string text;
         const double timeout;
+    };
+    // A run of characters inside a text element, as the search for words
+    // finds it: static text whose parent is the text element, placed where
+    // the characters are, and scrolled to by its characters alone.
+    class TextSpan final : public platform::AXElement {
+    public:
+        TextSpan(platform::AXRef holder, int from, int to, std::string found)
+            : text(std::move(holder)), start(from), end(to), words(std::move(found)) {}
+        const platform::AXRef text;
+        const int start;
+        const int end;
+        const std::string words;
     };
     struct Route {
         std::shared_ptr<CallPipe> pipe;
@@ -109,6 +124,11 @@ private:
     platform::AXRef firstMatch(const Element& root, uint32_t role, Deadline deadline);
     platform::AXRef focusedBelow(const Element& window, Deadline deadline);
     platform::AXError setFocused(const Element& element, const platform::AXValue& value);
+    // Scroll panes and their bars, and the words search.
+    platform::AXRef verticalScrollBar(const Element& area, Deadline deadline);
+    platform::AXError setScrollBar(const Element& bar, const platform::AXValue& value);
+    platform::AXError scrollToVisible(const platform::AXRef& element);
+    std::optional<platform::AXValue> spanValue(const TextSpan& span, const std::string& name);
     platform::AXError replaceSelection(const Element& element, const std::string& text);
 
     // Until the core sets one: long enough for a busy application, short

@@ -7,6 +7,7 @@
 #include <unordered_set>
 
 #include "platform/linux/atspi/AtspiAccessibility.h"
+#include "platform/linux/atspi/Calls.h"
 
 namespace nimbo::atspi {
 namespace {
@@ -14,55 +15,11 @@ namespace {
 using platform::AXError;
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kAccessible = "org.a11y.atspi.Accessible";
-constexpr const char* kAction = "org.a11y.atspi.Action";
-constexpr const char* kComponent = "org.a11y.atspi.Component";
-constexpr const char* kText = "org.a11y.atspi.Text";
-constexpr const char* kEditableText = "org.a11y.atspi.EditableText";
-constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
-
 // Action names are asked one call each; no control has more worth a look.
 constexpr size_t kMostActions = 32;
 // The search for the focused element in a toolkit without collection
 // queries stops after this many elements (a window of thousands of rows).
 constexpr size_t kFocusBudget = 3000;
-
-Call on(const std::string& path, const char* interface, const char* method, GVariant* arguments = nullptr) {
-    return Call{"", path, interface, method, adoptVariant(arguments)};
-}
-
-Call property(const std::string& path, const char* interface, const char* name) {
-    return on(path, kProperties, "Get", g_variant_new("(ss)", interface, name));
-}
-
-bool offers(const Reply& interfaces, const char* interface) {
-    GVariant* body = bodyOf(interfaces, "(as)");
-    if (!body) return false;
-    GVariantIter* iter = nullptr;
-    g_variant_get(body, "(as)", &iter);
-    bool found = false;
-    const gchar* name = nullptr;
-    while (g_variant_iter_next(iter, "&s", &name)) found = found || g_strcmp0(name, interface) == 0;
-    g_variant_iter_free(iter);
-    return found;
-}
-
-// The element's answer to what it offers: none in time, or none at all
-// because it is gone, ends the request.
-std::optional<AXError> unreachable(const Reply& interfaces) {
-    if (interfaces.kind == Reply::Kind::missing) return AXError::cannotComplete;
-    if (interfaces.kind == Reply::Kind::error) return AXError::invalidElement;
-    return std::nullopt;
-}
-
-// A request answered with a flag. Unanswered in time it may still be
-// carried out later, which is why that is told apart from a refusal.
-AXError done(const Reply& reply) {
-    if (reply.kind == Reply::Kind::missing) return AXError::cannotComplete;
-    gboolean yes = FALSE;
-    if (GVariant* body = bodyOf(reply, "(b)")) g_variant_get(body, "(b)", &yes);
-    return yes ? AXError::success : AXError::failure;
-}
 
 std::optional<int> integer(const Reply& reply) {
     if (GVariant* body = bodyOf(reply, "(i)")) {
@@ -92,6 +49,7 @@ std::string text(const Reply& reply) {
 }  // namespace
 
 platform::AXError AtspiAccessibility::performAction(const platform::AXRef& element, const std::string& action) {
+    if (action == "AXScrollToVisible") return scrollToVisible(element);
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return AXError::illegalArgument;
     if (action != "AXPress") return AXError::actionUnsupported;
@@ -136,6 +94,7 @@ platform::AXError AtspiAccessibility::setAttribute(const platform::AXRef& elemen
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return AXError::illegalArgument;
     if (name == "AXFocused") return setFocused(*own, value);
+    if (name == "AXValue") return setScrollBar(*own, value);
     if (name == "AXSelectedText") {
         auto* wanted = std::get_if<std::string>(&value);
         // D-Bus carries only valid UTF-8 without NUL characters.

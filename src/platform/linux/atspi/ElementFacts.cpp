@@ -2,6 +2,8 @@
 
 #include <atspi/atspi-constants.h>
 
+#include <algorithm>
+
 #include "platform/linux/atspi/MenuItems.h"
 
 namespace nimbo::atspi {
@@ -9,6 +11,7 @@ namespace {
 
 constexpr const char* kAccessible = "org.a11y.atspi.Accessible";
 constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
+constexpr const char* kValue = "org.a11y.atspi.Value";
 constexpr const char* kApplicationPath = "/org/a11y/atspi/accessible/root";
 
 Variant args(GVariant* tuple) {
@@ -87,6 +90,17 @@ std::optional<std::string> attribute(const ElementFacts& facts, const char* key)
     return found->second;
 }
 
+// From 0 at the top to 1 at the bottom. Toolkits give the range of the
+// bar's top edge (GTK's maximum is already the content's height less the
+// page's), so the top edge's place in it is the share scrolled; a bar with
+// no room to move is at its end.
+platform::AXValue scrollBarValue(const ElementFacts& facts) {
+    if (!facts.number || !facts.minimum || !facts.maximum) return std::monostate{};
+    const double room = *facts.maximum - *facts.minimum;
+    if (room <= 0) return 1.0;
+    return std::clamp((*facts.number - *facts.minimum) / room, 0.0, 1.0);
+}
+
 }  // namespace
 
 std::vector<Call> commonCalls(const std::string& path) {
@@ -135,8 +149,11 @@ std::vector<Call> roleCalls(const std::string& path, const ElementFacts& facts, 
                 calls.push_back(call(path, "org.a11y.atspi.Text", "GetText", args(g_variant_new("(ii)", 0, -1))));
                 break;
             case RolePart::number:
-                calls.push_back(call(path, kProperties, "Get",
-                                     args(g_variant_new("(ss)", "org.a11y.atspi.Value", "CurrentValue"))));
+                // A scroll bar's number means something only against its range.
+                calls.push_back(
+                    facts.role == ATSPI_ROLE_SCROLL_BAR
+                        ? call(path, kProperties, "GetAll", args(g_variant_new("(s)", kValue)))
+                        : call(path, kProperties, "Get", args(g_variant_new("(ss)", kValue, "CurrentValue"))));
                 break;
             case RolePart::url:
                 calls.push_back(call(path, "org.a11y.atspi.Hyperlink", "GetURI", args(g_variant_new("(i)", 0))));
@@ -186,7 +203,14 @@ void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& fac
                 }
                 break;
             case RolePart::number:
-                if (GVariant* body = bodyOf(reply, "(v)")) {
+                if (GVariant* range = bodyOf(reply, "(a{sv})")) {
+                    GVariant* all = g_variant_get_child_value(range, 0);
+                    double read = 0;
+                    if (g_variant_lookup(all, "MinimumValue", "d", &read)) facts.minimum = read;
+                    if (g_variant_lookup(all, "MaximumValue", "d", &read)) facts.maximum = read;
+                    if (g_variant_lookup(all, "CurrentValue", "d", &read)) facts.number = read;
+                    g_variant_unref(all);
+                } else if (GVariant* body = bodyOf(reply, "(v)")) {
                     GVariant* value = nullptr;
                     g_variant_get(body, "(v)", &value);
                     if (g_variant_is_of_type(value, G_VARIANT_TYPE_DOUBLE)) facts.number = g_variant_get_double(value);
@@ -305,6 +329,7 @@ platform::AXValue axValue(const ElementFacts& facts, const std::string& name,
     if (name == "AXValue") {
         if (holdsCheck(facts.role)) return facts.states.has(ATSPI_STATE_CHECKED) ? 1.0 : 0.0;
         if (facts.text) return *facts.text;
+        if (facts.role == ATSPI_ROLE_SCROLL_BAR) return scrollBarValue(facts);
         if (facts.number) return *facts.number;
         // A label's text is its name: toolkits give labels no value of their own.
         if (axRole(facts.role, facts.states).role == "AXStaticText") return text(facts.name);

@@ -44,6 +44,9 @@ struct ElementFacts {
     // A web element's own text, a placeholder where each child sits.
     std::optional<std::string> pageText;
     std::optional<double> number;
+    // A scroll bar's range, which its value is told within.
+    std::optional<double> minimum;
+    std::optional<double> maximum;
     std::optional<std::string> url;
     std::optional<std::vector<ObjectRef>> visibleChildren;
     // A menu item's key binding, asked only when reading menus.
