@@ -164,7 +164,6 @@ TEST_F(ScrollingTest, SearchesStopAtTheirBounds) {
     for (int i = 0; i < 397; ++i) sim.ax.add(win, "AXGroup", "", {{0, 0}, {1, 1}});
     auto page = sim.ax.add(win, "AXWebArea", "", {{0, 0}, {1, 1}});
     EXPECT_EQ(ScrollTo::webArea(win), page);
-    sim.ax.add(win, "AXGroup", "", {{0, 0}, {1, 1}});
     page->attributes["AXRole"] = std::string("AXGroup");
     sim.ax.add(win, "AXWebArea", "", {{0, 0}, {1, 1}});
     EXPECT_EQ(ScrollTo::webArea(win), nullptr);
