@@ -44,6 +44,8 @@ std::string document() {
 
 int main(int argc, char** argv) {
     gtk_init(&argc, &argv);
+    // Scrolls land at once rather than glide, so what a test reads is where they went.
+    g_object_set(gtk_settings_get_default(), "gtk-enable-animations", FALSE, nullptr);
     int x = 100, y = 100;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--at") == 0) std::sscanf(argv[i + 1], "%d,%d", &x, &y);

@@ -126,10 +126,11 @@ std::optional<platform::AXValue> AtspiAccessibility::spanValue(const TextSpan& s
                         {on(holder->ref.path, kText, "GetRangeExtents",
                             g_variant_new("(iiu)", span.start, span.end, ATSPI_COORD_TYPE_SCREEN))},
                         deadline);
-    GVariant* body = bodyOf(replies[0], "((iiii))");
+    // Four numbers, not the one rectangle GetExtents answers.
+    GVariant* body = bodyOf(replies[0], "(iiii)");
     if (!body) return std::nullopt;
     gint32 x = 0, y = 0, width = 0, height = 0;
-    g_variant_get(body, "((iiii))", &x, &y, &width, &height);
+    g_variant_get(body, "(iiii)", &x, &y, &width, &height);
     if (name == "AXPosition") return Point{double(x), double(y)};
     return Size{double(width), double(height)};
 }
