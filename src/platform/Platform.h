@@ -14,6 +14,7 @@
 #include "platform/KeyTaps.h"
 #include "platform/Keychain.h"
 #include "platform/MainQueue.h"
+#include "platform/MediaFacts.h"
 #include "platform/MouseMonitors.h"
 #include "platform/Pasteboard.h"
 #include "platform/Permissions.h"
@@ -63,6 +64,7 @@ public:
     virtual RunningApps& runningApps() = 0;
     virtual Haptics& haptics() = 0;
     virtual Documents& documents() = 0;
+    virtual MediaFacts& mediaFacts() = 0;
 };
 
 }  // namespace nimbo::platform

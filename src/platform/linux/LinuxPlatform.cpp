@@ -14,6 +14,7 @@
 #include "platform/linux/gtk/RendererLaunchGuard.h"
 #include "platform/linux/gtk/SharedCookies.h"
 #include "platform/linux/image/JpegImages.h"
+#include "platform/linux/media/MediaFiles.h"
 #include "platform/linux/ocr/TesseractRecognition.h"
 #include "platform/linux/secrets/SecretServiceKeychain.h"
 #include "platform/linux/system/BundleFile.h"
@@ -78,6 +79,7 @@ public:
     platform::RunningApps& runningApps() override { return runningApps_; }
     platform::Haptics& haptics() override { return haptics_; }
     platform::Documents& documents() override { return documents_; }
+    platform::MediaFacts& mediaFacts() override { return mediaFiles_; }
 
 private:
     // The name an application gives itself on the accessibility bus.
@@ -117,6 +119,7 @@ private:
     WindowManagerApps runningApps_;
     platform::UnavailableHaptics haptics_;
     documents::FileDocuments documents_;
+    media::MediaFiles mediaFiles_;
 };
 
 }  // namespace

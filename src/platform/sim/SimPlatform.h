@@ -17,6 +17,7 @@
 #include "platform/sim/SimInput.h"
 #include "platform/sim/SimKeyTaps.h"
 #include "platform/sim/SimKeychain.h"
+#include "platform/sim/SimMediaFacts.h"
 #include "platform/sim/SimMouseMonitors.h"
 #include "platform/sim/SimScreenCapture.h"
 #include "platform/sim/SimScreens.h"
@@ -150,6 +151,7 @@ public:
     platform::RunningApps& runningApps() override { return apps; }
     platform::Haptics& haptics() override { return feel; }
     platform::Documents& documents() override { return files; }
+    platform::MediaFacts& mediaFacts() override { return media; }
 
     // Moves virtual time forward, running main-queue work at its due times.
     void advance(double seconds) { mainQueue.advance(seconds); }
@@ -185,6 +187,7 @@ public:
     SimRunningApps apps{app};
     SimHaptics feel;
     SimDocuments files;
+    SimMediaFacts media;
 };
 
 }  // namespace nimbo::sim
