@@ -110,10 +110,10 @@ TEST(MediaFiles, PicturesGiveTheirHeaderAndARenderingNoLargerThanAsked) {
     TempDir folder;
     media::MediaFiles files;
 
-    // Left half opaque red, right half see-through; 300 dots an inch; sRGB.
+    // Left half opaque red, right half see-through; 300 dots an inch.
     const std::string png = folder.path() + "/logo.png";
     save(pixbuf(300, 200, true, [](int x, int) -> uint32_t { return x < 150 ? 0xFF0000FFU : 0x00000000U; }), png, "png",
-         {"x-dpi", "icc-profile"}, {"300", srgbProfile().c_str()});
+         {"x-dpi", "y-dpi"}, {"300", "300"});
     auto logo = files.image(png, 256);
     ASSERT_TRUE(logo);
     EXPECT_EQ(logo->header.width, 300);
@@ -121,7 +121,7 @@ TEST(MediaFiles, PicturesGiveTheirHeaderAndARenderingNoLargerThanAsked) {
     ASSERT_TRUE(logo->header.dpi);
     EXPECT_NEAR(*logo->header.dpi, 300.0, 0.01);
     EXPECT_EQ(logo->header.alpha, true);
-    EXPECT_EQ(logo->header.profile, "sRGB built-in");
+    EXPECT_EQ(logo->header.profile, std::nullopt);
     EXPECT_EQ(logo->header.colorModel, "RGB");
     ASSERT_TRUE(logo->thumbnail);
     EXPECT_EQ(logo->thumbnail->width, 256);
@@ -138,14 +138,17 @@ TEST(MediaFiles, PicturesGiveTheirHeaderAndARenderingNoLargerThanAsked) {
     EXPECT_EQ((*facts)["cornersTransparent"], false);
     EXPECT_EQ((*facts)["colors"], Json({"#FF0000"}));
 
-    // A JPEG smaller than asked is rendered as it is.
+    // A JPEG smaller than asked is rendered as it is; its profile is named.
     const std::string jpeg = folder.path() + "/scan.JPG";
-    save(pixbuf(120, 80, false, [](int, int) -> uint32_t { return 0x808080FFU; }), jpeg, "jpeg", {"x-dpi"}, {"72"});
+    const std::string profile = srgbProfile();
+    save(pixbuf(120, 80, false, [](int, int) -> uint32_t { return 0x808080FFU; }), jpeg, "jpeg",
+         {"x-dpi", "y-dpi", "icc-profile"}, {"72", "72", profile.c_str()});
     auto scan = files.image(jpeg, 256);
     ASSERT_TRUE(scan);
     EXPECT_EQ(scan->header.alpha, false);
     EXPECT_EQ(scan->header.dpi, 72.0);
-    EXPECT_EQ(scan->header.profile, std::nullopt);
+    EXPECT_EQ(scan->header.profile, "sRGB built-in");
+    EXPECT_EQ(scan->header.colorModel, "RGB");
     ASSERT_TRUE(scan->thumbnail);
     EXPECT_EQ(scan->thumbnail->width, 120);
     EXPECT_EQ(scan->thumbnail->height, 80);
@@ -181,10 +184,13 @@ TEST(MediaFiles, VideosGiveTheirShownSizeRateLengthAndSound) {
     TempDir folder;
     const std::string portrait = folder.path() + "/portrait.mp4";
     const std::string silent = folder.path() + "/silent.mp4";
+    const std::string upright = folder.path() + "/upright.mp4";
     ASSERT_TRUE(
         ffmpeg("-f lavfi -i testsrc=size=192x108:rate=30 -f lavfi -i sine=frequency=440 -t 2 "
-               "-c:v mpeg4 -c:a aac -metadata:s:v:0 rotate=90 " +
-               portrait));
+               "-c:v mpeg4 -c:a aac " +
+               upright));
+    // Turned a quarter in the track's display matrix, the pictures as they are.
+    ASSERT_TRUE(ffmpeg("-i " + upright + " -c copy -metadata:s:v:0 rotate=90 " + portrait));
     ASSERT_TRUE(ffmpeg("-f lavfi -i testsrc=size=160x120:rate=25 -t 1 -c:v mpeg4 " + silent));
     media::MediaFiles files;
 
