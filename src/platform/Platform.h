@@ -18,6 +18,7 @@
 #include "platform/MouseMonitors.h"
 #include "platform/Pasteboard.h"
 #include "platform/Permissions.h"
+#include "platform/Processes.h"
 #include "platform/Queues.h"
 #include "platform/RunningApps.h"
 #include "platform/ScreenCapture.h"
@@ -65,6 +66,7 @@ public:
     virtual Haptics& haptics() = 0;
     virtual Documents& documents() = 0;
     virtual MediaFacts& mediaFacts() = 0;
+    virtual Processes& processes() = 0;
 };
 
 }  // namespace nimbo::platform

@@ -21,6 +21,7 @@
 #include "platform/linux/system/DesktopPermissions.h"
 #include "platform/linux/system/DesktopWorkspace.h"
 #include "platform/linux/system/JsonDefaults.h"
+#include "platform/linux/system/ProcProcesses.h"
 #include "platform/linux/system/ProcessEnvironment.h"
 #include "platform/linux/system/ProcessStdio.h"
 #include "platform/linux/tray/PanelStatusItem.h"
@@ -80,6 +81,7 @@ public:
     platform::Haptics& haptics() override { return haptics_; }
     platform::Documents& documents() override { return documents_; }
     platform::MediaFacts& mediaFacts() override { return mediaFiles_; }
+    platform::Processes& processes() override { return processes_; }
 
 private:
     // The name an application gives itself on the accessibility bus.
@@ -120,6 +122,7 @@ private:
     platform::UnavailableHaptics haptics_;
     documents::FileDocuments documents_;
     media::MediaFiles mediaFiles_;
+    ProcProcesses processes_;
 };
 
 }  // namespace

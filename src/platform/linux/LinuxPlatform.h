@@ -29,7 +29,10 @@
 //  [x] StatusItem       a StatusNotifierItem (libayatana-appindicator), its menu over dbusmenu
 //  [x] MenuBar          the control window's menu bar and accelerators (Ctrl for Command)
 //  [x] ControlWindows   an ordinary GtkWindow with a WebKitGTK view, GTK dialogs
-//  [x] Workspace        addresses to GIO's default handler
+//  [x] Workspace        addresses to GIO's default handler; VS Code by `code`, its desktop entry
+//                       or a "vscode:" handler; scripts to x-terminal-emulator (or a common emulator)
+//  [x] Processes        the listener of a TCP port from /proc/net/tcp{,6} and /proc/PID/fd,
+//                       working directories from /proc/PID/cwd
 //  [x] SyntheticInput   XTest clicks announced to the click watcher, XWarpPointer, keys through the
 //                       key taps' poster; paste is Ctrl+V, or Ctrl+Shift+V in a terminal (WM_CLASS)
 //  [x] Pasteboard       GTK's CLIPBOARD: every target read with bounded waits and offered back

@@ -4,6 +4,8 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -100,10 +102,34 @@ public:
         panes.push_back(anchor);
         return true;
     }
+    bool hasApplication(const std::string& bundleId) override { return installed.contains(bundleId); }
+    std::optional<std::string> openInTerminal(const std::string& script) override {
+        scripts.push_back(script);
+        return terminalError;
+    }
     std::vector<std::string> opened;
     std::vector<std::string> panes;
     // False: no handler takes an address.
     bool opens = true;
+    // Bundle identifiers of the applications installed.
+    std::set<std::string> installed;
+    // Scripts handed to the terminal, and what it answers when asked.
+    std::vector<std::string> scripts;
+    std::optional<std::string> terminalError;
+};
+
+class SimProcesses : public platform::Processes {
+public:
+    std::optional<int> listener(int port) override {
+        auto found = listeners.find(port);
+        return found == listeners.end() ? std::nullopt : std::optional<int>(found->second);
+    }
+    std::optional<std::string> workingDirectory(int pid) override {
+        auto found = directories.find(pid);
+        return found == directories.end() ? std::nullopt : std::optional<std::string>(found->second);
+    }
+    std::map<int, int> listeners;  // port to process id
+    std::map<int, std::string> directories;
 };
 
 class SimHaptics : public platform::Haptics {
@@ -152,6 +178,7 @@ public:
     platform::Haptics& haptics() override { return feel; }
     platform::Documents& documents() override { return files; }
     platform::MediaFacts& mediaFacts() override { return media; }
+    platform::Processes& processes() override { return procs; }
 
     // Moves virtual time forward, running main-queue work at its due times.
     void advance(double seconds) { mainQueue.advance(seconds); }
@@ -188,6 +215,7 @@ public:
     SimHaptics feel;
     SimDocuments files;
     SimMediaFacts media;
+    SimProcesses procs;
 };
 
 }  // namespace nimbo::sim
