@@ -43,7 +43,7 @@ std::optional<fs::path> ownFolder() {
     std::error_code error;
     fs::create_directories(folder, error);
     if (!fs::is_directory(fs::symlink_status(folder, error))) return std::nullopt;
-    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace | fs::perm_options::nofollow, error);
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, error);
     if (error) return std::nullopt;
     return folder;
 }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "ClaudeProjects.h"
+#include "OfferDesk.h"
 #include "support/ShellFixture.h"
 #include "support/TempFolder.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ClaudeCode::Target;
+using testing::offerOf;
 using Answer = std::pair<bool, std::optional<std::string>>;
 
 constexpr double kMinute = 60;
@@ -103,11 +105,11 @@ TEST_F(ClaudeCodeTest, OtherPagesGoToTheNewestProjectAnywhereButNeverOneUnderTmp
     store.conversation(underTmp.string(), "t-1", 10, underTmp.string());
     serve(5173, older);  // what a local page of that port would get
 
-    for (const std::optional<std::string> page : {std::optional<std::string>{"https://example.com:5173/"},
-                                                  {"http://localhost/"},
-                                                  {"http://localhost:3999/"},
-                                                  {"not an address"},
-                                                  std::optional<std::string>{}}) {
+    for (const std::optional<std::string>& page : {std::optional<std::string>{"https://example.com:5173/"},
+                                                   {"http://localhost/"},
+                                                   {"http://localhost:3999/"},
+                                                   {"not an address"},
+                                                   std::optional<std::string>{}}) {
         auto found = ClaudeCode::target(page);
         ASSERT_TRUE(found);
         EXPECT_EQ(found->cwd, newer);
@@ -161,9 +163,9 @@ TEST_F(ClaudeCodeTest, TheMarkersAreReadOnlyNearTheStartOfAConversation) {
     };
     write(0, R"({"a":"b","cwd":"/srv/one"},{"cwd":"/srv/two"})");
     EXPECT_EQ(ClaudeCode::cwdOf(file), "/srv/one");
-    write(262144 - 17, R"("cwd":"/srv/one")");
+    write(262144 - 16, R"("cwd":"/srv/one")");  // its closing quote the last byte read
     EXPECT_EQ(ClaudeCode::cwdOf(file), "/srv/one");
-    write(262144 - 16, R"("cwd":"/srv/one")");
+    write(262144 - 15, R"("cwd":"/srv/one")");
     EXPECT_EQ(ClaudeCode::cwdOf(file), std::nullopt);
     EXPECT_EQ(ClaudeCode::cwdOf(store.home() / "missing.jsonl"), std::nullopt);
 
@@ -293,6 +295,31 @@ TEST_F(ClaudeCodeTest, EachWayTheTerminalHandOffFailsIsSaid) {
     sim.env.variables["TMPDIR"] = (store.temporary() / "record").string();
     std::ofstream(store.temporary() / "record") << "a file";
     EXPECT_EQ(ClaudeCode::open("fix the failing test", app), Answer(false, "couldn't write the prompt for Claude"));
+}
+
+class ClaudeOfferTest : public testing::OfferDesk {
+protected:
+    testing::ClaudeProjects store{sim};
+};
+
+TEST_F(ClaudeOfferTest, AClaudeOfferIsHeldForItsProjectAndHandedOverWhenAccepted) {
+    sim.desktop.installed = {"com.apple.Terminal"};
+    const Json offer{{"do", "claude"}, {"prompt", "make the button blue please"}, {"page", "http://localhost:5173/"}};
+    EXPECT_EQ(propose(offerOf("c", offer)), testing::refusal("Claude Code isn't installed"));
+    store.installAgent(store.temporary() / "record");
+    EXPECT_EQ(propose(offerOf("c", offer)), testing::refusal("I couldn't find a Claude Code project for this page"));
+    const auto shop = store.project("shop");
+    sim.procs.listeners[5173] = 77;
+    sim.procs.directories[77] = shop;
+    store.conversation(shop, "s-9", 5 * kMinute);
+    EXPECT_EQ(propose(offerOf("c", offer)), (Json{{"ok", true}, {"detail", "shop · Claude session from 5m ago"}}));
+
+    sim.advance(0.5);
+    pressCaption({150, 90});
+    EXPECT_EQ(acceptClick("c", Json{{"x", 100}, {"y", 50}, {"w", 200}, {"h", 80}}),
+              (Json{{"id", "c"}, {"ok", true}, {"why", nullptr}, {"by", "click"}, {"kind", "claude"}}));
+    ASSERT_EQ(sim.desktop.scripts.size(), 1u);
+    EXPECT_NE(read(sim.desktop.scripts[0]).find("--resume 's-9' --fork-session -- "), std::string::npos);
 }
 
 }  // namespace

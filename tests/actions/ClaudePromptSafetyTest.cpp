@@ -155,23 +155,19 @@ public:
                                                     "a b"};
         std::string out;
         for (int i = 0; i < pieces; ++i) {
-            switch (below(4)) {
-                case 0: {  // a byte of any value, UTF-8 or not
-                    const int byte = 1 + below(255);
-                    if (!(path && byte == '/')) out += static_cast<char>(byte);
-                    break;
-                }
-                case 1:
-                    if (!path) out += std::string(1, '\0');
-                    break;
-                default: {
-                    std::string fragment =
-                        fragments[static_cast<std::size_t>(below(static_cast<int>(fragments.size())))];
-                    if (path) std::erase(fragment, '/');
-                    out += fragment;
-                }
+            const int pick = below(16);
+            if (pick < 4) {  // a byte of any value, UTF-8 or not
+                const int byte = 1 + below(255);
+                if (!(path && byte == '/')) out += static_cast<char>(byte);
+            } else if (pick == 4) {
+                if (!path) out += std::string(1, '\0');
+            } else {
+                std::string fragment = fragments[static_cast<std::size_t>(below(static_cast<int>(fragments.size())))];
+                if (path) std::erase(fragment, '/');
+                out += fragment;
             }
         }
+        if (!path && below(8) == 0) out += std::string(static_cast<std::size_t>(1 + below(3)), '\n');
         return out;
     }
 
