@@ -99,12 +99,14 @@ std::optional<std::string> listener(int port) {
 }
 
 std::optional<std::string> projectRoot(const std::string& dir) {
+    // Up to the home folder, not into it; outside the home, up to the top
+    // folder, not into it. (Comparing lengths alone would stop a project
+    // outside the home short whenever its path is shorter than the home's.)
     const std::string start = withoutTrailingSlashes(dir);
-    const std::size_t homeLength = home().value_or("").size();
+    const fs::path stop = home().value_or("/");
     std::error_code error;
-    for (fs::path path = start; path.string().size() > homeLength; path = path.parent_path()) {
+    for (fs::path path = start; path != stop && path.has_relative_path(); path = path.parent_path()) {
         if (fs::exists(path / ".git", error)) return path.string();
-        if (path == path.parent_path()) break;
     }
     if (fs::is_directory(start, error)) return start;
     return std::nullopt;

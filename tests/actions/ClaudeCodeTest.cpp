@@ -87,6 +87,10 @@ TEST_F(ClaudeCodeTest, ALocalPageGoesToTheProjectListeningOnItsPort) {
         EXPECT_EQ(found->label, "shop · Claude session from 2m ago");
         EXPECT_FALSE(found->vscode);
     }
+    const auto beside = store.besideHome("p");
+    fs::create_directories(beside + "/web");
+    serve(8080, beside + "/web");
+    EXPECT_EQ(ClaudeCode::target("http://localhost:8080/")->cwd, beside);
     // Served from a folder without a project above it: that folder is the project.
     const auto loose = store.project("notes/site", false);
     serve(8000, loose);

@@ -42,6 +42,12 @@ public:
         return dir.string();
     }
 
+    // A git project beside the home folder, its path shorter than the home's.
+    std::string besideHome(const std::string& name) const {
+        std::filesystem::create_directories(base_ / name / ".git");
+        return (base_ / name).string();
+    }
+
     // A conversation of the project at `dir`, last written `age` seconds ago,
     // whose first line names `cwd` (none when empty) and where it started.
     std::string conversation(const std::string& dir, const std::string& id, double age, const std::string& cwd = "",
