@@ -43,7 +43,7 @@ std::string withoutTrailingSlashes(std::string path) {
 }
 
 std::string lastComponent(const std::string& dir) {
-    const auto path = withoutTrailingSlashes(dir);
+    auto path = withoutTrailingSlashes(dir);
     const auto slash = path.rfind('/');
     if (slash == std::string::npos || path.size() == 1) return path;
     return path.substr(slash + 1);
