@@ -142,7 +142,7 @@ TEST(ClaudeHandOffTest, TheProcessListeningOnALoopbackPortAndWhereItWorks) {
 
 TEST(ClaudeHandOffTest, APromptRunsTheAgentInTheDesktopsTerminal) {
     TempDir base;
-    const std::string root = base.path();
+    const std::string& root = base.path();
     Variable home("HOME", root + "/home");
     Variable temporary("TMPDIR", root + "/tmp");
     const std::string record = root + "/record";
