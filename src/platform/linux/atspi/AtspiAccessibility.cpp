@@ -409,6 +409,12 @@ bool isSpecial(const std::string& name) {
 
 std::optional<std::vector<platform::AXValue>> AtspiAccessibility::copyMultiple(const platform::AXRef& element,
                                                                                const std::vector<std::string>& names) {
+    if (const auto* knob = dynamic_cast<const ScrollKnob*>(element.get())) {
+        std::vector<platform::AXValue> values;
+        values.reserve(names.size());
+        for (const std::string& name : names) values.push_back(knobValue(*knob, name));
+        return values;
+    }
     if (auto* run = dynamic_cast<TextRun*>(element.get())) {
         std::vector<platform::AXValue> values;
         values.reserve(names.size());
@@ -438,6 +444,11 @@ std::optional<std::vector<platform::AXValue>> AtspiAccessibility::copyMultiple(c
 }
 
 std::optional<platform::AXValue> AtspiAccessibility::copy(const platform::AXRef& element, const std::string& name) {
+    if (const auto* knob = dynamic_cast<const ScrollKnob*>(element.get())) {
+        platform::AXValue value = knobValue(*knob, name);
+        if (std::holds_alternative<std::monostate>(value)) return std::nullopt;
+        return value;
+    }
     if (auto* run = dynamic_cast<TextRun*>(element.get())) {
         platform::AXValue value = runValue(*run, name);
         if (std::holds_alternative<std::monostate>(value)) return std::nullopt;
@@ -463,6 +474,9 @@ platform::AXValue AtspiAccessibility::valueOf(const Element& element, const Elem
     auto inMenus = [&](const ObjectRef& ref, MenuPart part) { return elementFor(ref, timeout, part); };
     if (auto value = menuValue(element.part, element.ref, facts, name, inMenus)) return *value;
     if (name == "AXChildren" && facts.pageText) return pageChildren(element, facts);
+    if (name == "AXChildren" && facts.role == ATSPI_ROLE_SCROLL_BAR && facts.children.empty()) {
+        return barChildren(element, facts);
+    }
     return axValue(facts, name, [&](const ObjectRef& ref) { return elementFor(ref, timeout); });
 }
 
@@ -477,6 +491,29 @@ platform::AXValue AtspiAccessibility::pageChildren(const Element& element, const
         }
     }
     return platform::AXValue(std::move(list));
+}
+
+// GTK scrollables step by a tenth of the page they show, so the page is
+// ten of the bar's smallest steps and the knob's share of the bar is that
+// page's share of the whole.
+platform::AXValue AtspiAccessibility::barChildren(const Element& bar, const ElementFacts& facts) {
+    std::vector<platform::AXRef> list;
+    if (facts.increment && *facts.increment > 0 && facts.minimum && facts.maximum && facts.extents &&
+        (*facts.extents)[3] > 0) {
+        const double page = *facts.increment * 10;
+        const double whole = std::max(*facts.maximum - *facts.minimum, 0.0) + page;
+        const double height = (*facts.extents)[3] * page / whole;
+        list.push_back(
+            std::make_shared<ScrollKnob>(bar.ref, Size{static_cast<double>((*facts.extents)[2]), height}, bar.timeout));
+    }
+    return platform::AXValue(std::move(list));
+}
+
+platform::AXValue AtspiAccessibility::knobValue(const ScrollKnob& knob, const std::string& name) {
+    if (name == "AXRole") return std::string("AXValueIndicator");
+    if (name == "AXSize") return knob.size;
+    if (name == "AXParent") return elementFor(knob.bar, knob.timeout);
+    return std::monostate{};
 }
 
 platform::AXValue AtspiAccessibility::runValue(const TextRun& run, const std::string& name) {
@@ -543,6 +580,9 @@ platform::AXRef AtspiAccessibility::elementAtPosition(const platform::AXRef& app
 
 std::optional<int> AtspiAccessibility::pid(const platform::AXRef& element) {
     if (auto* run = dynamic_cast<TextRun*>(element.get())) return pidOfBus(run->owner.bus, deadlineIn(run->timeout));
+    if (const auto* knob = dynamic_cast<const ScrollKnob*>(element.get())) {
+        return pidOfBus(knob->bar.bus, deadlineIn(knob->timeout));
+    }
     if (const auto* span = dynamic_cast<const TextSpan*>(element.get())) return pid(span->text);
     auto* own = dynamic_cast<Element*>(element.get());
     if (!own) return std::nullopt;

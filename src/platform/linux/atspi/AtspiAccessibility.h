@@ -82,6 +82,17 @@ private:
         const int end;
         const std::string words;
     };
+    // A scroll bar's knob, which GTK does not show as an element: as tall
+    // in the bar as the page shown is in the whole, so a page down moves
+    // the content by one page.
+    class ScrollKnob final : public platform::AXElement {
+    public:
+        ScrollKnob(ObjectRef scrollBar, Size extent, double seconds)
+            : bar(std::move(scrollBar)), size(extent), timeout(seconds) {}
+        const ObjectRef bar;
+        const Size size;
+        const double timeout;
+    };
     struct Route {
         std::shared_ptr<CallPipe> pipe;
         std::string destination;  // empty on a connection straight to the application
@@ -112,6 +123,8 @@ private:
     platform::AXRef elementFor(const ObjectRef& ref, double timeout, MenuPart part = MenuPart::none);
     std::optional<platform::AXValue> special(const Element& element, const std::string& name);
     platform::AXValue runValue(const TextRun& run, const std::string& name);
+    platform::AXValue knobValue(const ScrollKnob& knob, const std::string& name);
+    platform::AXValue barChildren(const Element& bar, const ElementFacts& facts);
     // A web element's children with the runs of its own text between them.
     platform::AXValue pageChildren(const Element& element, const ElementFacts& facts);
     // An attribute from what was read of the element.

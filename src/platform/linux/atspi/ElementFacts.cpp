@@ -209,6 +209,7 @@ void readRole(const std::vector<Reply>& replies, size_t first, ElementFacts& fac
                     if (g_variant_lookup(all, "MinimumValue", "d", &read)) facts.minimum = read;
                     if (g_variant_lookup(all, "MaximumValue", "d", &read)) facts.maximum = read;
                     if (g_variant_lookup(all, "CurrentValue", "d", &read)) facts.number = read;
+                    if (g_variant_lookup(all, "MinimumIncrement", "d", &read)) facts.increment = read;
                     g_variant_unref(all);
                 } else if (GVariant* body = bodyOf(reply, "(v)")) {
                     GVariant* value = nullptr;

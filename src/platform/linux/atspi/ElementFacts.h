@@ -47,6 +47,8 @@ struct ElementFacts {
     // A scroll bar's range, which its value is told within.
     std::optional<double> minimum;
     std::optional<double> maximum;
+    // Its smallest step, which GTK makes a tenth of the page shown.
+    std::optional<double> increment;
     std::optional<std::string> url;
     std::optional<std::vector<ObjectRef>> visibleChildren;
     // A menu item's key binding, asked only when reading menus.
