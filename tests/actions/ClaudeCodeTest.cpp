@@ -1,8 +1,6 @@
 #include "actions/ClaudeCode.h"
 
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <fstream>
 #include <sstream>
@@ -11,8 +9,6 @@
 #include "OfferDesk.h"
 #include "support/ShellFixture.h"
 #include "support/TempFolder.h"
-
-extern char** environ;
 
 namespace nimbo {
 namespace {
@@ -24,33 +20,6 @@ using Answer = std::pair<bool, std::optional<std::string>>;
 
 constexpr double kMinute = 60;
 constexpr double kDay = 86400;
-
-std::string read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-// Runs a script with the system's shell, as a terminal would; its exit status.
-int runWithShell(const std::string& script) {
-    const char* argv[] = {"/bin/sh", script.c_str(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// The NUL-terminated records the stand-in agent wrote: its directory, then its arguments.
-std::vector<std::string> records(const fs::path& file) {
-    std::vector<std::string> out;
-    const std::string bytes = read(file);
-    for (std::size_t start = 0, end = 0; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1) {
-        out.push_back(bytes.substr(start, end - start));
-    }
-    return out;
-}
 
 class ClaudeCodeTest : public testing::ShellFixture {
 protected:
@@ -251,18 +220,18 @@ TEST_F(ClaudeCodeTest, TheTerminalScriptRunsTheToolInTheProjectWithThePromptAsOn
     const auto script = folder / ("tell-claude-" + seconds + ".command");
     const auto prompt = folder / ("prompt-" + seconds + ".txt");
     EXPECT_EQ(sim.desktop.scripts[0], script.string());
-    EXPECT_EQ(read(script), "#!/bin/sh\n# nimbo: line one · Claude session from 2m ago\ncd " +
-                                ClaudeCode::quoted(root) + " && " + ClaudeCode::quoted(tool) +
-                                " --resume 's'\\''1' --fork-session -- \"$(cat " + ClaudeCode::quoted(prompt.string()) +
-                                ")\"\n");
+    EXPECT_EQ(testing::readBytes(script), "#!/bin/sh\n# nimbo: line one · Claude session from 2m ago\ncd " +
+                                              ClaudeCode::quoted(root) + " && " + ClaudeCode::quoted(tool) +
+                                              " --resume 's'\\''1' --fork-session -- \"$(cat " +
+                                              ClaudeCode::quoted(prompt.string()) + ")\"\n");
     EXPECT_EQ(fs::status(script).permissions(), fs::perms::owner_all);
     EXPECT_EQ(fs::status(folder).permissions(), fs::perms::owner_all);
-    EXPECT_EQ(read(prompt), "fix the failing test");
+    EXPECT_EQ(testing::readBytes(prompt), "fix the failing test");
     EXPECT_EQ(sim.output.lines,
               std::vector<std::string>{"nimbo: claude — opened line\\none · Claude session from 2m ago (forked)"});
 
-    ASSERT_EQ(runWithShell(script), 0);
-    EXPECT_EQ(records(record),
+    ASSERT_EQ(testing::runWithShell(script), 0);
+    EXPECT_EQ(testing::records(record),
               (std::vector<std::string>{root, "--resume", "s'1", "--fork-session", "--", "fix the failing test"}));
     EXPECT_FALSE(fs::exists(root + "/x")) << "nothing in the folder's name ran";
 
@@ -271,10 +240,10 @@ TEST_F(ClaudeCodeTest, TheTerminalScriptRunsTheToolInTheProjectWithThePromptAsOn
     ASSERT_EQ(ClaudeCode::open("-rf and more", {root, std::nullopt, "new", false}), Answer(true, std::nullopt));
     ASSERT_EQ(sim.desktop.scripts.size(), 2u);
     EXPECT_EQ(sim.desktop.scripts[1], (folder / ("tell-claude-" + seconds + "-2.command")).string());
-    EXPECT_EQ(read(prompt), "fix the failing test");
-    EXPECT_EQ(read(folder / ("prompt-" + seconds + "-2.txt")), "-rf and more");
-    ASSERT_EQ(runWithShell(sim.desktop.scripts[1]), 0);
-    EXPECT_EQ(records(record), (std::vector<std::string>{root, "--", "-rf and more"}));
+    EXPECT_EQ(testing::readBytes(prompt), "fix the failing test");
+    EXPECT_EQ(testing::readBytes(folder / ("prompt-" + seconds + "-2.txt")), "-rf and more");
+    ASSERT_EQ(testing::runWithShell(sim.desktop.scripts[1]), 0);
+    EXPECT_EQ(testing::records(record), (std::vector<std::string>{root, "--", "-rf and more"}));
     EXPECT_EQ(sim.output.lines.back(), "nimbo: claude — opened new");
 }
 
@@ -323,7 +292,7 @@ TEST_F(ClaudeOfferTest, AClaudeOfferIsHeldForItsProjectAndHandedOverWhenAccepted
     EXPECT_EQ(acceptClick("c", Json{{"x", 100}, {"y", 50}, {"w", 200}, {"h", 80}}),
               (Json{{"id", "c"}, {"ok", true}, {"why", nullptr}, {"by", "click"}, {"kind", "claude"}}));
     ASSERT_EQ(sim.desktop.scripts.size(), 1u);
-    EXPECT_NE(read(sim.desktop.scripts[0]).find("--resume 's-9' --fork-session -- "), std::string::npos);
+    EXPECT_NE(testing::readBytes(sim.desktop.scripts[0]).find("--resume 's-9' --fork-session -- "), std::string::npos);
 }
 
 }  // namespace

@@ -3,16 +3,51 @@
 // folder, all under a fresh folder, named to the simulated desktop's
 // environment as HOME and TMPDIR. The folder is made under /var/tmp: the
 // conversations of projects under /tmp are never continued.
+#include <spawn.h>
+#include <sys/wait.h>
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "actions/ClaudeCode.h"
 #include "platform/sim/SimPlatform.h"
 
+extern char** environ;
+
 namespace nimbo::testing {
+
+// The bytes of a file, whole.
+inline std::string readBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// Runs a script with the system's shell, as a terminal would; its exit status.
+inline int runWithShell(const std::string& script) {
+    const char* argv[] = {"/bin/sh", script.c_str(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The NUL-terminated records the stand-in agent wrote: its directory, then its arguments.
+inline std::vector<std::string> records(const std::filesystem::path& file) {
+    std::vector<std::string> out;
+    const std::string bytes = readBytes(file);
+    for (std::size_t start = 0, end = 0; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1) {
+        out.push_back(bytes.substr(start, end - start));
+    }
+    return out;
+}
 
 class ClaudeProjects {
 public:

@@ -5,8 +5,6 @@
 // fragment that would run something, if the shell ever read the prompt as
 // code, creates a canary file.
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <unicode/utf8.h>
 
@@ -21,37 +19,10 @@
 #include "actions/ClaudeCode.h"
 #include "support/ShellFixture.h"
 
-extern char** environ;
-
 namespace nimbo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string read(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-int runWithShell(const std::string& script) {
-    const char* argv[] = {"/bin/sh", script.c_str(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-std::vector<std::string> records(const fs::path& file) {
-    std::vector<std::string> out;
-    const std::string bytes = read(file);
-    for (std::size_t start = 0, end = 0; (end = bytes.find('\0', start)) != std::string::npos; start = end + 1) {
-        out.push_back(bytes.substr(start, end - start));
-    }
-    return out;
-}
 
 long long setting(const char* name, long long fallback) {
     const char* value = std::getenv(name);
@@ -228,12 +199,12 @@ TEST_F(ClaudePromptSafetyTest, EveryPromptReachesTheAgentAsItIsAndNothingElseRun
         ASSERT_TRUE(scriptsSeen.insert(script).second) << "a script written over, run " << run;
         const auto name = fs::path(script).filename().string();
         if (name.find('-', std::string("tell-claude-").size()) != std::string::npos) ++sameSecond;
-        ASSERT_EQ(runWithShell(script), 0) << "run " << run;
+        ASSERT_EQ(testing::runWithShell(script), 0) << "run " << run;
 
         std::vector<std::string> expected{root.string()};
         if (target.session) expected.insert(expected.end(), {"--resume", *target.session, "--fork-session"});
         expected.insert(expected.end(), {"--", expectedArgument(prompt)});
-        ASSERT_EQ(records(record), expected) << "run " << run;
+        ASSERT_EQ(testing::records(record), expected) << "run " << run;
         ASSERT_FALSE(fs::exists(canary)) << "something ran, run " << run;
 
         ++delivered;
