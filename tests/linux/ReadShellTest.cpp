@@ -190,6 +190,7 @@ void readAndScrollTheEditor() {
     ASSERT_TRUE(waitUntil([&] { return editor.view(true)->value > 0; }, 10.0)) << editor.output();
     const auto paged = *editor.view(true);
     EXPECT_GE(paged.value, start->page * 0.8) << editor.output();
+    EXPECT_LE(paged.value, start->page * 1.2) << editor.output();
     const std::string afterPage = onScreen(area.x, area.y, area.width, area.height / 3, "read-shell-paged");
     EXPECT_NE(afterPage.find(distinctWords(paged.words)), std::string::npos)
         << "\"" << paged.words << "\" at the top:\n"
