@@ -60,6 +60,13 @@ TEST_F(FileFactsTest, FrontPictureIsMeasuredWithEveryStatedProperty) {
                             {"cornersTransparent", true},
                             {"colors", Json::array()}}));
     EXPECT_EQ(sim.media.thumbnailSizes, std::vector<int>{256});
+
+    // One step more opaque and no pixel, corners included, is see-through.
+    sim.media.images[path].thumbnail = picture(256, 128, {{256 * 128, {0, 0, 0, 16}}});
+    auto faint = FileFacts::front();
+    ASSERT_TRUE(faint);
+    EXPECT_EQ((*faint)["transparentShare"], 0.0);
+    EXPECT_EQ((*faint)["cornersTransparent"], false);
 }
 
 TEST_F(FileFactsTest, OnlyPictureAndVideoFilesInFrontGiveFacts) {
